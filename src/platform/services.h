@@ -1,0 +1,71 @@
+#pragma once
+// What the core needs of the user interface and the desktop: dialogs, the
+// beep, the screen, opening addresses and documents, and the cooperative
+// yield. The Qt shell implements it; tests and the bench install doubles.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// The shell's main window, opaque to the core. A caution dialog given a
+// window is shown as a sheet on it; given nullptr it is application-modal.
+class Window {
+ public:
+  virtual ~Window() = default;
+};
+
+// A caution dialog: an action button that is always shown, and a cancel and
+// an alternate button that are shown only when their flags are set.
+struct CautionDialog {
+  Window* window = nullptr;
+  bool beep = false;  // sound the system beep before the dialog appears
+  std::string actionCaption;
+  bool cancelVisible = false;
+  std::string cancelCaption;
+  bool alternateVisible = false;
+  std::string alternateCaption;
+  std::string message;
+  std::string explanation;
+};
+
+enum class DialogButton { Action, Cancel, Alternate };
+
+class Services {
+ public:
+  virtual ~Services() = default;
+
+  // Shows the dialog and returns only when the user has pressed a button.
+  virtual DialogButton ShowCaution(const CautionDialog& dialog) = 0;
+  // The plain modal message box.
+  virtual void MsgBox(const std::string& text) = 0;
+  virtual void Beep() = 0;
+  virtual void ShowURL(const std::string& url) = 0;
+  // Opens a document with its default application, in front.
+  virtual void Launch(const std::filesystem::path& document) = 0;
+  // Height of the main screen in pixels.
+  virtual std::int32_t ScreenHeight() = 0;
+  // Lets the user interface repaint during long work; must not start another
+  // command.
+  virtual void Yield() = 0;
+
+  // File dialogs, each a sheet on `window`; nullopt when the user cancels.
+  virtual std::optional<std::filesystem::path> SelectFolder(Window* window) = 0;
+  // `filter` names a registered file type ("List").
+  virtual std::optional<std::filesystem::path> OpenFile(Window* window,
+                                                        const std::string& filter) = 0;
+  virtual std::optional<std::filesystem::path> SaveAs(Window* window,
+                                                      const std::filesystem::path& initialFolder,
+                                                      const std::string& suggestedName) = 0;
+};
+
+// The services in force. Until one is installed, a silent stand-in answers:
+// every dialog gives its cancel button (file dialogs: nullopt), the screen is
+// 900 pixels high, and nothing is shown, opened or sounded.
+Services& CurrentServices();
+// Installs `services` (not owned; nullptr restores the stand-in) and returns
+// the one that was in force.
+Services* InstallServices(Services* services);
+
+// The cooperative yield, called once per iteration of every long loop.
+inline void YieldToUI() { CurrentServices().Yield(); }

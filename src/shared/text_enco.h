@@ -1,0 +1,33 @@
+#pragma once
+// Conversion between encodings chosen by name: "Shift-JIS" (Mac OS
+// Japanese), "UTF-8", "UTF-16", "EUC", "JIS", "デフォルト" and "Auto" (detect;
+// source only). Any other name means the system default.
+
+#include <memory>
+#include <string>
+
+#include "platform/text_encoding.h"
+
+// The seven cached converters, built by gEncInit; nullptr until then.
+extern std::unique_ptr<TextConverter> gTc_SJISUTF8;
+extern std::unique_ptr<TextConverter> gTc_UTF16UTF8;
+extern std::unique_ptr<TextConverter> gTc_UTF8SJIS;
+extern std::unique_ptr<TextConverter> gTc_UTF16SJIS;
+extern std::unique_ptr<TextConverter> gTc_UTF8UTF16;
+extern std::unique_ptr<TextConverter> gTc_EUCUTF8;
+extern std::unique_ptr<TextConverter> gTc_JISUTF8;
+
+std::string gEncText(const std::string& text, const std::string& sourceName,
+                     const std::string& targetName);
+// The uncached general path.
+std::string gEncTextEtc(const std::string& text, const std::string& sourceName,
+                        const std::string& targetName);
+// The text converted to "Shift-JIS" when the guess says UTF-16 or UTF-8,
+// otherwise unchanged.
+std::string gEncSJIS(const std::string& text);
+// "Shift-JIS", "UTF-16", "UTF-8" or "デフォルト", from the guess.
+std::string gEncTextGetEnc(const std::string& text);
+// Builds the seven cached converters (again, when called again).
+void gEncInit();
+// Releases the seven converters (program end).
+void gEncRelease();
