@@ -1,0 +1,167 @@
+#include "text_output_stream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "errors.h"
+
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+// Keeps ".NAME.tmp-XXXXXX" within the 255 bytes a file name may have.
+constexpr std::size_t kMaxNameInTemporary = 200;
+
+std::string Reason(int error) { return std::strerror(error); }
+
+[[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path, int error) {
+  throw NilObjectException(what + "：" + path.string() + "（" + Reason(error) + "）");
+}
+
+// The process's umask. Linux reports it without changing it; elsewhere it is
+// set and put back at once (everything runs on the one UI thread).
+mode_t CurrentUmask() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("Umask:", 0) == 0) {
+      return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    }
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+std::filesystem::path TemporaryTemplate(const std::filesystem::path& finalPath) {
+  std::string name = finalPath.filename().string();
+  if (name.size() > kMaxNameInTemporary) name.resize(kMaxNameInTemporary);
+  const std::filesystem::path folder = finalPath.has_parent_path() ? finalPath.parent_path() : ".";
+  return folder / ("." + name + ".tmp-XXXXXX");
+}
+
+}  // namespace
+
+struct TextOutputStream::State {
+  std::filesystem::path finalPath;
+  std::filesystem::path temporaryPath;
+  int fd = -1;
+  bool temporaryExists = false;
+  bool closed = false;
+  std::string buffer;
+
+  void Flush() {
+    WriteAll(buffer);
+    buffer.clear();
+  }
+
+  // A write that fails leaves nothing worth keeping: the temporary goes.
+  void WriteAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) FailAndRemove("ファイルに書き込めません", n < 0 ? errno : ENOSPC);
+      bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+  }
+
+  [[noreturn]] void FailAndRemove(const std::string& what, int error) {
+    RemoveTemporary();
+    Fail(what, finalPath, error);
+  }
+
+  void CloseDescriptor() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+  }
+
+  void RemoveTemporary() {
+    CloseDescriptor();
+    if (temporaryExists) ::unlink(temporaryPath.c_str());
+    temporaryExists = false;
+    closed = true;
+  }
+};
+
+std::unique_ptr<TextOutputStream> TextOutputStream::Create(const std::filesystem::path& finalPath) {
+  std::string pattern = TemporaryTemplate(finalPath).string();
+  // mkostemp creates with O_EXCL: a link planted at the temporary name is
+  // never followed.
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) Fail("ファイルを作成できません", finalPath, errno);
+  std::unique_ptr<TextOutputStream> stream(new TextOutputStream());
+  stream->state_ = std::make_unique<State>();
+  State& state = *stream->state_;
+  state.finalPath = finalPath;
+  state.temporaryPath = pattern;
+  state.fd = fd;
+  state.temporaryExists = true;
+  state.buffer.reserve(kBufferSize);
+  // mkstemp makes files 0600; give the mode a plain creat() would have.
+  if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0) state.FailAndRemove("ファイルを作成できません", errno);
+  return stream;
+}
+
+TextOutputStream::~TextOutputStream() {
+  if (state_) state_->RemoveTemporary();
+}
+
+void TextOutputStream::Write(std::string_view bytes) {
+  State& state = *state_;
+  if (state.closed) {
+    throw NilObjectException("閉じたファイルには書き込めません：" + state.finalPath.string());
+  }
+  if (state.buffer.size() + bytes.size() > kBufferSize) {
+    state.Flush();
+    if (bytes.size() >= kBufferSize) {  // large runs skip the buffer
+      state.WriteAll(bytes);
+      return;
+    }
+  }
+  state.buffer.append(bytes);
+}
+
+void TextOutputStream::WriteLine(std::string_view bytes) {
+  Write(bytes);
+  Write(Delimiter);
+}
+
+void TextOutputStream::Close() {
+  State& state = *state_;
+  if (state.closed) return;
+  state.Flush();
+  // The data must be on disk before the rename makes it the file's content.
+  if (::fsync(state.fd) != 0) state.FailAndRemove("ファイルに書き込めません", errno);
+  const int fd = state.fd;
+  state.fd = -1;
+  if (::close(fd) != 0) state.FailAndRemove("ファイルに書き込めません", errno);
+  state.closed = true;
+}
+
+void TextOutputStream::Commit() {
+  State& state = *state_;
+  if (!state.temporaryExists) {
+    throw NilObjectException("ファイルはすでに確定または破棄されています：" + state.finalPath.string());
+  }
+  Close();
+  // rename replaces whatever stands at the final name, a symbolic link
+  // included, and never writes through it.
+  if (::rename(state.temporaryPath.c_str(), state.finalPath.c_str()) != 0) {
+    state.FailAndRemove("ファイルを保存できません", errno);
+  }
+  state.temporaryExists = false;
+}
+
+void TextOutputStream::Discard() { state_->RemoveTemporary(); }
+
+const std::filesystem::path& TextOutputStream::FinalPath() const { return state_->finalPath; }
+
+const std::filesystem::path& TextOutputStream::TemporaryPath() const {
+  return state_->temporaryPath;
+}
