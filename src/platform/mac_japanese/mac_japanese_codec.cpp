@@ -1,0 +1,224 @@
+#include "platform/mac_japanese/mac_japanese_codec.h"
+
+#include <algorithm>
+#include <bitset>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "platform/mac_japanese/mac_japanese_table.h"
+#include "platform/utf8.h"
+
+namespace mac_japanese {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// The character at `s`: its table value (kUnmapped when the bytes are not a
+// character), its code and how many bytes it takes.
+struct Read {
+  std::uint16_t value;
+  std::uint16_t code;
+  int size;
+};
+
+Read ReadCode(const std::uint8_t* s, const std::uint8_t* end) {
+  const std::uint8_t lead = s[0];
+  const int row = LeadRow(lead);
+  if (row < 0) return {kOneByte[lead], lead, 1};
+  if (end - s < 2 || !IsTrail(s[1])) return {kUnmapped, lead, 1};
+  const std::uint16_t value = kTwoByte[row][s[1] - kTrailFirst];
+  // An unmapped pair keeps an ASCII trail byte, which is read again on its own.
+  if (value == kUnmapped && s[1] < 0x80) return {kUnmapped, lead, 1};
+  return {value, static_cast<std::uint16_t>((lead << 8) | s[1]), 2};
+}
+
+const Sequence& SequenceOf(std::uint16_t code) {
+  const Sequence* found =
+      std::lower_bound(std::begin(kSequences), std::end(kSequences), code,
+                       [](const Sequence& entry, std::uint16_t wanted) { return entry.code < wanted; });
+  return *found;  // the table marks kSequence only for codes listed here
+}
+
+// The way back: the code of each code point, and which code points begin a
+// sequence. Built once, on first use.
+struct Reverse {
+  static constexpr std::uint16_t kNoCode = 0xFFFF;
+  std::vector<std::uint16_t> code = std::vector<std::uint16_t>(0x10000, kNoCode);
+  std::bitset<0x10000> beginsSequence;
+};
+
+const Reverse& ReverseTable() {
+  static const Reverse table = [] {
+    Reverse r;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      if (kOneByte[byte] < kSequence) r.code[kOneByte[byte]] = static_cast<std::uint16_t>(byte);
+    }
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+      const int row = LeadRow(static_cast<std::uint8_t>(lead));
+      if (row < 0) continue;
+      for (unsigned t = 0; t < kTrailCount; ++t) {
+        const std::uint16_t value = kTwoByte[row][t];
+        if (value < kSequence) r.code[value] = static_cast<std::uint16_t>((lead << 8) | (t + kTrailFirst));
+      }
+    }
+    for (const Sequence& s : kSequences) r.beginsSequence.set(s.points[0]);
+    return r;
+  }();
+  return table;
+}
+
+// The longest sequence entry that `text` begins with; nullptr when none.
+const Sequence* MatchSequence(std::u32string_view text) {
+  const Sequence* best = nullptr;
+  for (const Sequence& s : kSequences) {
+    if (s.length > text.size() || (best != nullptr && s.length <= best->length)) continue;
+    if (std::equal(s.points, s.points + s.length, text.begin())) best = &s;
+  }
+  return best;
+}
+
+void AppendCode(std::uint16_t code, std::string& out) {
+  if (code > 0xFF) out.push_back(static_cast<char>(code >> 8));
+  out.push_back(static_cast<char>(code & 0xFF));
+}
+
+// UTF-8 bytes per code for the fast path; length 0 marks a lead byte in
+// `one` and a sequence or a hole in `two`.
+struct Utf8Slot {
+  char bytes[3];
+  std::uint8_t length;
+};
+struct Utf8Table {
+  Utf8Slot one[256];
+  Utf8Slot two[kLeadCount][kTrailCount];
+};
+
+Utf8Slot SlotOf(std::uint16_t value) {
+  Utf8Slot slot{};
+  if (value >= kSequence) return slot;
+  char bytes[4];
+  slot.length = static_cast<std::uint8_t>(EncodeUtf8(value, bytes));  // BMP: at most 3
+  std::memcpy(slot.bytes, bytes, slot.length);
+  return slot;
+}
+
+const Utf8Table& Utf8Slots() {
+  static const Utf8Table table = [] {
+    Utf8Table t;
+    for (unsigned byte = 0; byte < 256; ++byte) t.one[byte] = SlotOf(kOneByte[byte]);
+    for (std::size_t row = 0; row < kLeadCount; ++row) {
+      for (std::size_t trail = 0; trail < kTrailCount; ++trail) {
+        t.two[row][trail] = SlotOf(kTwoByte[row][trail]);
+      }
+    }
+    return t;
+  }();
+  return table;
+}
+
+// True when none of the 8 bytes is above 0x7F or is 0x5C (which reads as the
+// yen sign), so the 8 bytes are their own UTF-8.
+bool IsPlainAscii(const std::uint8_t* s) {
+  std::uint64_t word;
+  std::memcpy(&word, s, sizeof word);
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  const std::uint64_t yen = word ^ (kOnes * 0x5C);
+  const bool hasYen = ((yen - kOnes) & ~yen & kHighs) != 0;
+  return (word & kHighs) == 0 && !hasYen;
+}
+
+}  // namespace
+}  // namespace mac_japanese
+
+using namespace mac_japanese;
+
+void MacJapaneseCodec::decode(std::string_view bytes, std::u32string& out) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const auto* end = s + bytes.size();
+  while (s < end) {
+    const Read read = ReadCode(s, end);
+    s += read.size;
+    if (read.value == kUnmapped) {
+      out.push_back(kReplacement);
+    } else if (read.value == kSequence) {
+      const Sequence& entry = SequenceOf(read.code);
+      out.append(entry.points, entry.points + entry.length);
+    } else {
+      out.push_back(read.value);
+    }
+  }
+}
+
+void MacJapaneseCodec::encode(std::u32string_view text, std::string& out) {
+  const Reverse& reverse = ReverseTable();
+  out.reserve(out.size() + text.size() * 2);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const char32_t point = text[i];
+    if (point < 0x10000 && reverse.beginsSequence.test(point)) {
+      if (const Sequence* entry = MatchSequence(text.substr(i))) {
+        AppendCode(entry->code, out);
+        i += entry->length;
+        continue;
+      }
+    }
+    const std::uint16_t code = point < 0x10000 ? reverse.code[point] : Reverse::kNoCode;
+    if (code == Reverse::kNoCode) {
+      out.push_back('?');
+    } else {
+      AppendCode(code, out);
+    }
+    ++i;
+  }
+}
+
+// Room is kept for 3 bytes of output per byte of input left, plus 4 for the
+// whole-slot copy; only a sequence entry (up to 15 bytes for 2) needs more.
+void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
+  const Utf8Table& table = Utf8Slots();
+  const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const auto* end = s + bytes.size();
+  std::size_t at = out.size();
+  out.resize(at + bytes.size() * 3 + 4);
+  char* p = out.data() + at;
+  while (s < end) {
+    if (end - s >= 8 && IsPlainAscii(s)) {
+      std::memcpy(p, s, 8);
+      p += 8;
+      s += 8;
+      continue;
+    }
+    const Utf8Slot& one = table.one[*s];
+    if (one.length != 0) {
+      std::memcpy(p, one.bytes, 4);
+      p += one.length;
+      s += 1;
+      continue;
+    }
+    const int row = LeadRow(*s);
+    if (row >= 0 && end - s >= 2 && IsTrail(s[1])) {
+      const Utf8Slot& two = table.two[row][s[1] - kTrailFirst];
+      if (two.length != 0) {
+        std::memcpy(p, two.bytes, 4);
+        p += two.length;
+        s += 2;
+        continue;
+      }
+    }
+    // Sequences and bytes that are not characters: the general reader.
+    const Read read = ReadCode(s, end);
+    s += read.size;
+    if (read.value == kSequence) {
+      const std::size_t written = static_cast<std::size_t>(p - out.data());
+      out.resize(out.size() + 16);  // a sequence may outgrow the room kept for it
+      p = out.data() + written;
+      const Sequence& entry = SequenceOf(read.code);
+      for (std::size_t k = 0; k < entry.length; ++k) p += EncodeUtf8(entry.points[k], p);
+    } else {
+      p += EncodeUtf8(kReplacement, p);
+    }
+  }
+  out.resize(static_cast<std::size_t>(p - out.data()));
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Mac OS Japanese, from our own tables (ICU has no converter for it).
+// Decoding writes the several code points of a sequence entry; encoding
+// takes the longest sequence that matches, so such entries come back whole.
+
+#include <string>
+#include <string_view>
+
+#include "platform/code_point_codec.h"
+
+class MacJapaneseCodec : public CodePointCodec {
+ public:
+  // A lead byte without a trail byte, or an unmapped pair, reads as one
+  // U+FFFD; an ASCII byte after a lead is read again on its own.
+  void decode(std::string_view bytes, std::u32string& out) override;
+  void encode(std::u32string_view text, std::string& out) override;
+
+  // Appends the UTF-8 of `bytes`: the same as decode then UTF-8, straight
+  // from a table of UTF-8 bytes per code. The only allocation is growing `out`.
+  static void AppendUtf8(std::string_view bytes, std::string& out);
+};
