@@ -5,10 +5,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+class BinaryStream;
 class FolderItem;
+class LegacyDocumentReader;
+class LineSink;
 class Window;
 
 class ListConverter {
@@ -18,11 +22,25 @@ class ListConverter {
 
   // Converts `source` into the package folder `target` (which need not
   // exist). Reports a wrong format version or an unreadable document through
-  // a caution; returns true when the package was written.
+  // a caution; returns true when the package was written. The source is only
+  // read; on failure no package file changes and nothing is left behind.
   bool FileConv(const FolderItem& source, const FolderItem& target);
-  // True for a readable version-1 document whose preference number 3 is
-  // greater than 0.
+  // True for a readable version-1 document that has a preference number 3
+  // and that number is greater than 0.
   bool CheckMulti(const FolderItem& file);
+
+  // The four package files, each written to `out`; FileConv hands them the
+  // package's temporaries. `pref` from pPref, pPrefS and gPref.
+  void FileConvPref(LineSink& out) const;
+  // Reads the column, colour and row blocks into pCinfo, pCname and pCcolor
+  // (appending) and writes one `csv` line per row, one row in memory at a
+  // time. Throws ConversionError when the document ends early.
+  void FileConvCSV(LegacyDocumentReader& reader, std::int32_t columnCount,
+                   std::int32_t rowCount, LineSink& out);
+  // `colAttr` from pCinfo, pCname and pCcolor.
+  void FileConvColAttr(std::int32_t columnCount, LineSink& out) const;
+  // `window` from the source's 'WPos' 128 resource and the screen height.
+  void FileConvWin(const FolderItem& source, LineSink& out) const;
 
   // The current document's state.
   std::array<std::int32_t, 51> pPref{};
@@ -32,5 +50,12 @@ class ListConverter {
   std::vector<std::int32_t> pCcolor;
 
  private:
+  bool Convert(const FolderItem& source, const FolderItem& target);
+  // Clears pPref and pPrefS, reads the header and the preference block, and
+  // returns the format version text.
+  std::string ReadPreferenceBlock(LegacyDocumentReader& reader);
+  void ReadColumns(LegacyDocumentReader& reader, std::int32_t columnCount);
+  void CautionNotConverted(const FolderItem& source, const std::string& reason) const;
+
   Window* window_;
 };

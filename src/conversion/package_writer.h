@@ -1,0 +1,43 @@
+#pragma once
+// A document package written all or nothing: its files go to temporaries in
+// the package folder and are put in place together when the conversion has
+// succeeded. Until then an existing package keeps its files as they were.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "line_sink.h"
+#include "platform/folder_item.h"
+
+class PackageWriter {
+ public:
+  // Makes the package folder at `target` when there is none. Throws
+  // ConversionError when something that is not a folder has that name or the
+  // folder cannot be made.
+  explicit PackageWriter(const FolderItem& target);
+  // Without a Commit: removes the temporaries, and the package folder when
+  // this writer made it (and nothing else has been put in it).
+  ~PackageWriter();
+  PackageWriter(const PackageWriter&) = delete;
+  PackageWriter& operator=(const PackageWriter&) = delete;
+
+  // A sink onto the temporary of the package file `name` ("pref", "csv",
+  // ...), valid until Commit or destruction. Throws ConversionError when the
+  // package holds a folder of that name or the temporary cannot be created.
+  LineSink& Open(const std::string& name);
+  // Finishes every temporary, then puts them in place in the order they were
+  // opened; other entries of the package stay as they are. Throws
+  // ConversionError when a temporary cannot be finished (nothing is replaced).
+  void Commit();
+
+  const FolderItem& Target() const { return target_; }
+
+ private:
+  class FileSink;
+
+  FolderItem target_;
+  bool createdFolder_ = false;
+  bool committed_ = false;
+  std::vector<std::unique_ptr<FileSink>> files_;
+};

@@ -1,0 +1,49 @@
+#include "plist_text.h"
+
+#include <string>
+
+#include "platform/strings.h"
+#include "xml_text.h"
+
+namespace {
+
+void WriteElement(LineSink& out, std::string_view tag, std::string_view text) {
+  std::string line;
+  line.reserve(2 * tag.size() + text.size() + 5);
+  line.append("<").append(tag).append(">");
+  line.append(text);
+  line.append("</").append(tag).append(">");
+  out.WriteLine(line);
+}
+
+}  // namespace
+
+void WritePlistHead(LineSink& out) {
+  out.WriteLine(R"(<?xml version="1.0" encoding="UTF-8"?>)");
+  out.WriteLine(
+      R"(<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" )"
+      R"("http://www.apple.com/DTDs/PropertyList-1.0.dtd">)");
+  out.WriteLine(R"(<plist version="1.0">)");
+  out.WriteLine("<dict>");
+}
+
+void WritePlistTail(LineSink& out) {
+  out.WriteLine("</dict>");
+  out.WriteLine("</plist>");
+}
+
+void WriteKey(LineSink& out, std::string_view key) { WriteElement(out, "key", key); }
+
+void WriteInteger(LineSink& out, std::int64_t value) {
+  WriteElement(out, "integer", Str(value));
+}
+
+void WriteReal(LineSink& out, std::int64_t value) { WriteElement(out, "real", Str(value)); }
+
+void WriteRealText(LineSink& out, std::string_view text) {
+  WriteElement(out, "real", XmlText(text));
+}
+
+void WriteString(LineSink& out, std::string_view text) {
+  WriteElement(out, "string", XmlText(text));
+}
