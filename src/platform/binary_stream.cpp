@@ -21,10 +21,11 @@ constexpr std::size_t kBufferSize = 256 * 1024;
 std::string SystemReason(int error) { return std::strerror(error); }
 
 [[noreturn]] void ThrowEndsEarly(std::uint64_t offset, std::uint64_t wanted, std::uint64_t left) {
-  throw ReadError("書類が途中で終わっています（オフセット " + Str(static_cast<std::int64_t>(offset)) +
-                      " で " + Str(static_cast<std::int64_t>(wanted)) + " バイトを読もうとしましたが、残りは " +
-                      Str(static_cast<std::int64_t>(left)) + " バイトです）",
-                  offset);
+  throw ReadError(
+      "書類が途中で終わっています（オフセット " + Str(static_cast<std::int64_t>(offset)) + " で " +
+          Str(static_cast<std::int64_t>(wanted)) + " バイトを読もうとしましたが、残りは " +
+          Str(static_cast<std::int64_t>(left)) + " バイトです）",
+      offset);
 }
 
 [[noreturn]] void ThrowClosed() { throw FrameworkError("閉じたストリームからは読み込めません"); }
@@ -66,8 +67,8 @@ class BufferedBinaryStream final : public BinaryStream {
 
   std::string Read(std::int64_t n) override {
     if (n < 0) {
-      throw ReadError("書類の長さの値が不正です（オフセット " + Str(static_cast<std::int64_t>(Position())) +
-                          " の長さ " + Str(n) + "）",
+      throw ReadError("書類の長さの値が不正です（オフセット " +
+                          Str(static_cast<std::int64_t>(Position())) + " の長さ " + Str(n) + "）",
                       Position());
     }
     const auto count = static_cast<std::uint64_t>(n);
@@ -141,8 +142,9 @@ class BufferedBinaryStream final : public BinaryStream {
       const ssize_t got = ::read(fd_, into, room);
       if (got >= 0) return static_cast<std::size_t>(got);
       if (errno == EINTR) continue;
-      throw ReadError("書類を読み込めません（オフセット " + Str(static_cast<std::int64_t>(Position())) +
-                          "：" + SystemReason(errno) + "）",
+      throw ReadError("書類を読み込めません（オフセット " +
+                          Str(static_cast<std::int64_t>(Position())) + "：" + SystemReason(errno) +
+                          "）",
                       Position());
     }
   }
@@ -163,7 +165,8 @@ std::unique_ptr<BinaryStream> BinaryStream::Open(const std::filesystem::path& pa
   // refused below with everything else that is not a regular file.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    throw NilObjectException("ファイルを開けません：" + path.string() + "（" + SystemReason(errno) + "）");
+    throw NilObjectException("ファイルを開けません：" + path.string() + "（" + SystemReason(errno) +
+                             "）");
   }
   struct stat info {};
   const int statError = ::fstat(fd, &info) != 0 ? errno : 0;
@@ -173,7 +176,7 @@ std::unique_ptr<BinaryStream> BinaryStream::Open(const std::filesystem::path& pa
     throw NilObjectException("ファイルを開けません：" + path.string() + "（" +
                              (S_ISDIR(info.st_mode) ? std::string("フォルダです")
                               : error != 0          ? SystemReason(error)
-                                                    : std::string("通常のファイルではありません")) +
+                                           : std::string("通常のファイルではありません")) +
                              "）");
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

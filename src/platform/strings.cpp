@@ -10,7 +10,9 @@
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::size_t SkipDigits(std::string_view text, std::size_t at) {
   while (at < text.size() && IsDigit(text[at])) ++at;
@@ -107,7 +109,8 @@ std::int32_t InStrB(std::string_view text, std::string_view find, std::int32_t s
   if (find.empty() || start > static_cast<std::int64_t>(text.size())) return 0;
   const std::size_t from = start < 1 ? 0 : static_cast<std::size_t>(start - 1);
   const std::size_t found = text.find(find, from);
-  if (found == std::string_view::npos || found >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+  if (found == std::string_view::npos ||
+      found >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
     return 0;
   }
   return static_cast<std::int32_t>(found + 1);

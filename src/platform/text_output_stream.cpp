@@ -104,7 +104,8 @@ std::unique_ptr<TextOutputStream> TextOutputStream::Create(const std::filesystem
   state.temporaryExists = true;
   state.buffer.reserve(kBufferSize);
   // mkstemp makes files 0600; give the mode a plain creat() would have.
-  if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0) state.FailAndRemove("ファイルを作成できません", errno);
+  if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0)
+    state.FailAndRemove("ファイルを作成できません", errno);
   return stream;
 }
 
@@ -147,7 +148,8 @@ void TextOutputStream::Close() {
 void TextOutputStream::Commit() {
   State& state = *state_;
   if (!state.temporaryExists) {
-    throw NilObjectException("ファイルはすでに確定または破棄されています：" + state.finalPath.string());
+    throw NilObjectException("ファイルはすでに確定または破棄されています：" +
+                             state.finalPath.string());
   }
   Close();
   // rename replaces whatever stands at the final name, a symbolic link

@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string Long(std::uint32_t value) {
-  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
-          static_cast<char>(value)};
+  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+          static_cast<char>(value >> 8), static_cast<char>(value)};
 }
 std::string PString(const std::string& text) { return static_cast<char>(text.size()) + text; }
 
@@ -56,8 +56,8 @@ struct Step {
   std::string expected;
 };
 
-const std::string kDocument = Long(0xFFFFFFFE) + PString("abc") + Long(5) + "hello" + PString("") +
-                              Long(0x7FFFFFFF);
+const std::string kDocument =
+    Long(0xFFFFFFFE) + PString("abc") + Long(5) + "hello" + PString("") + Long(0x7FFFFFFF);
 
 std::vector<Step> DocumentSteps() {
   auto longText = [](BinaryStream& s) { return std::to_string(s.ReadLong()); };
@@ -85,8 +85,10 @@ TEST_P(BinaryStreamSource, EveryTruncationPointIsAReadErrorWhereTheReadBegan) {
       ADD_FAILURE() << "no error for a document cut at " << cut;
     } catch (const ReadError& error) {
       EXPECT_EQ(error.offset(), steps[step].start) << "cut " << cut;
-      EXPECT_NE(std::string(error.what()).find("途中で終わっています"), std::string::npos) << error.what();
-      EXPECT_NE(std::string(error.what()).find(std::to_string(steps[step].start)), std::string::npos);
+      EXPECT_NE(std::string(error.what()).find("途中で終わっています"), std::string::npos)
+          << error.what();
+      EXPECT_NE(std::string(error.what()).find(std::to_string(steps[step].start)),
+                std::string::npos);
     }
   }
 }

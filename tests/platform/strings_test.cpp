@@ -49,17 +49,21 @@ TEST(Val, ReadsTheLeadingDecimalNumber) {
     const char* text;
     double value;
   } cases[] = {
-      {"", 0},          {"abc", 0},        {"42", 42},        {"-5", -5},
-      {"+7", 7},        {"  \t\r\n12", 12}, {"12abc", 12},     {"3.75", 3.75},
-      {"-0.5", -0.5},   {".5", 0.5},       {"5.", 5},         {".", 0},
-      {"-", 0},         {"+-3", 0},        {"1e3", 1000},     {"2E-2", 0.02},
-      {"1e", 1},        {"1e+", 1},        {"1e-x", 1},       {"7 8", 7},
-      {"0x1F", 0},      {"inf", 0},        {"nan", 0},        {"- 3", 0},
-      {"1,5", 1},       {"00012", 12},     {"1e999", HUGE_VAL}, {"-1e999", -HUGE_VAL},
-      {"1e-999", 0},    {"0.000e99999", 0}, {"123456789012345678901234567890", 1.2345678901234568e29},
+      // clang-format off
+      {"", 0},        {"abc", 0},          {"42", 42},          {"-5", -5},
+      {"+7", 7},      {"  \t\r\n12", 12},   {"12abc", 12},       {"3.75", 3.75},
+      {"-0.5", -0.5}, {".5", 0.5},         {"5.", 5},           {".", 0},
+      {"-", 0},       {"+-3", 0},          {"1e3", 1000},       {"2E-2", 0.02},
+      {"1e", 1},      {"1e+", 1},          {"1e-x", 1},         {"7 8", 7},
+      {"0x1F", 0},    {"inf", 0},          {"nan", 0},          {"- 3", 0},
+      {"1,5", 1},     {"00012", 12},       {"1e999", HUGE_VAL}, {"-1e999", -HUGE_VAL},
+      {"1e-999", 0},  {"0.000e99999", 0},
+      {"123456789012345678901234567890", 1.2345678901234568e29},
+      // clang-format on
   };
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(Val(c.text), c.value) << '"' << c.text << '"';
-  EXPECT_EQ(Val(std::string_view("9\0" "9", 3)), 9);
+  const std::string withNul{'9', '\0', '9'};
+  EXPECT_EQ(Val(withNul), 9);
 }
 
 TEST(Val, IgnoresTheProcessLocale) {
@@ -87,9 +91,10 @@ TEST(InStrB, GivesTheBytePositionFromOne) {
     std::int32_t start;
     std::int32_t position;
   } cases[] = {
-      {"abcabc", "c", 1, 3}, {"abcabc", "c", 4, 6}, {"abcabc", "c", 7, 0}, {"abcabc", "x", 1, 0},
-      {"abcabc", "", 1, 0},  {"abcabc", "a", 0, 1}, {"abcabc", "a", -9, 1}, {"", "a", 1, 0},
-      {"abc", "abcd", 1, 0}, {"\xE6\x97\xA5:1", ":", 1, 4},
+      {"abcabc", "c", 1, 3},         {"abcabc", "c", 4, 6}, {"abcabc", "c", 7, 0},
+      {"abcabc", "x", 1, 0},         {"abcabc", "", 1, 0},  {"abcabc", "a", 0, 1},
+      {"abcabc", "a", -9, 1},        {"", "a", 1, 0},       {"abc", "abcd", 1, 0},
+      {"\xE6\x97\xA5:1", ":", 1, 4},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(InStrB(c.text, c.find, c.start), c.position)

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <utility>
 #include <sstream>
+#include <utility>
 
 #include "platform/errors.h"
 
@@ -38,7 +38,8 @@ class TextOutputStreamTest : public ::testing::Test {
   // Names in the folder, the temporaries included.
   std::vector<std::string> Listing() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder_))
+      names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
