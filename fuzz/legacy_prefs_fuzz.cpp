@@ -1,0 +1,45 @@
+// Feeds arbitrary bytes to the legacy preference reader as the file "pref":
+// whatever the bytes, start-up must complete, and only the slots the arrays
+// have may change.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/folder_item.h"
+#include "shared/globals.h"
+#include "shared/start_up_values.h"
+
+namespace {
+
+// One file, rewritten for every input: the reader takes a file on disk.
+const std::filesystem::path& PrefFile() {
+  static const std::filesystem::path file = [] {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "legacy_prefs_fuzz-XXXXXX").string();
+    const char* folder = ::mkdtemp(pattern.data());
+    if (folder == nullptr) abort();
+    return std::filesystem::path(folder) / "pref";
+  }();
+  return file;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  {
+    std::ofstream out(PrefFile(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  gReleaseGlobals();
+  LoadPrefFrom(FolderItem(PrefFile()));
+  // A string slot holds at most what the file held.
+  for (const auto& text : gPrefS) {
+    if (text.size() > size) abort();
+  }
+  return 0;
+}
