@@ -11,14 +11,13 @@
 
 #include "errors.h"
 #include "strings.h"
+#include "system_error_text.h"
 
 namespace {
 
 // Large enough that the conversion's many small reads cost one syscall per
 // 256 KiB, small enough that a document of any size is read in this much memory.
 constexpr std::size_t kBufferSize = 256 * 1024;
-
-std::string SystemReason(int error) { return std::strerror(error); }
 
 [[noreturn]] void ThrowEndsEarly(std::uint64_t offset, std::uint64_t wanted, std::uint64_t left) {
   throw ReadError(
@@ -143,8 +142,8 @@ class BufferedBinaryStream final : public BinaryStream {
       if (got >= 0) return static_cast<std::size_t>(got);
       if (errno == EINTR) continue;
       throw ReadError("書類を読み込めません（オフセット " +
-                          Str(static_cast<std::int64_t>(Position())) + "：" + SystemReason(errno) +
-                          "）",
+                          Str(static_cast<std::int64_t>(Position())) + "：" +
+                          SystemErrorText(errno) + "）",
                       Position());
     }
   }
@@ -165,8 +164,8 @@ std::unique_ptr<BinaryStream> BinaryStream::Open(const std::filesystem::path& pa
   // refused below with everything else that is not a regular file.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    throw NilObjectException("ファイルを開けません：" + path.string() + "（" + SystemReason(errno) +
-                             "）");
+    throw NilObjectException("ファイルを開けません：" + path.string() + "（" +
+                             SystemErrorText(errno) + "）");
   }
   struct stat info {};
   const int statError = ::fstat(fd, &info) != 0 ? errno : 0;
@@ -175,7 +174,7 @@ std::unique_ptr<BinaryStream> BinaryStream::Open(const std::filesystem::path& pa
     ::close(fd);
     throw NilObjectException("ファイルを開けません：" + path.string() + "（" +
                              (S_ISDIR(info.st_mode) ? std::string("フォルダです")
-                              : error != 0          ? SystemReason(error)
+                              : error != 0          ? SystemErrorText(error)
                                            : std::string("通常のファイルではありません")) +
                              "）");
   }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "errors.h"
+#include "system_error_text.h"
 
 namespace {
 
@@ -19,10 +20,8 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 // Keeps ".NAME.tmp-XXXXXX" within the 255 bytes a file name may have.
 constexpr std::size_t kMaxNameInTemporary = 200;
 
-std::string Reason(int error) { return std::strerror(error); }
-
 [[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path, int error) {
-  throw NilObjectException(what + "：" + path.string() + "（" + Reason(error) + "）");
+  throw NilObjectException(what + "：" + path.string() + "（" + SystemErrorText(error) + "）");
 }
 
 // The process's umask. Linux reports it without changing it; elsewhere it is

@@ -171,13 +171,19 @@ TEST(BinaryStreamFile, WhatCannotBeOpenedIsANilObjectNamingThePath) {
   TempFolder folder;
   const fs::path fifo = folder.path() / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const fs::path paths[] = {folder.path() / "missing", folder.path(), fifo};
-  for (const auto& path : paths) {
+  const struct {
+    fs::path path;
+    const char* reason;
+  } cases[] = {{folder.path() / "missing", "見つかりません"},
+               {folder.path(), "フォルダです"},
+               {fifo, "通常のファイルではありません"}};
+  for (const auto& c : cases) {
     try {
-      BinaryStream::Open(path);  // a FIFO must be refused, not waited on
-      ADD_FAILURE() << path << " opened";
+      BinaryStream::Open(c.path);  // a FIFO must be refused, not waited on
+      ADD_FAILURE() << c.path << " opened";
     } catch (const NilObjectException& error) {
-      EXPECT_NE(std::string(error.what()).find(path.string()), std::string::npos) << error.what();
+      EXPECT_NE(std::string(error.what()).find(c.path.string()), std::string::npos) << error.what();
+      EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos) << error.what();
     }
   }
 }

@@ -43,12 +43,15 @@ class TextOutputStreamTest : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-  void ExpectReadableFailure(const std::function<void()>& action, const fs::path& named) {
+  // The message names the file and says why in Japanese.
+  void ExpectReadableFailure(const std::function<void()>& action, const fs::path& named,
+                             const std::string& reason) {
     try {
       action();
       ADD_FAILURE() << "no exception";
     } catch (const NilObjectException& error) {
       EXPECT_NE(std::string(error.what()).find(named.string()), std::string::npos) << error.what();
+      EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
     }
   }
   fs::path folder_;
@@ -140,9 +143,9 @@ TEST_F(TextOutputStreamTest, LongRunsAndManyLinesArriveWhole) {
 TEST_F(TextOutputStreamTest, AFolderThatCannotHoldTheFileIsAReadableFailure) {
   std::ofstream(folder_ / "plain") << "a file, not a folder";
   ExpectReadableFailure([&] { TextOutputStream::Create(folder_ / "plain" / "pref"); },
-                        folder_ / "plain" / "pref");
+                        folder_ / "plain" / "pref", "フォルダではありません");
   ExpectReadableFailure([&] { TextOutputStream::Create(folder_ / "missing" / "pref"); },
-                        folder_ / "missing" / "pref");
+                        folder_ / "missing" / "pref", "見つかりません");
 }
 
 TEST_F(TextOutputStreamTest, AReadOnlyFolderIsAReadableFailure) {
@@ -150,7 +153,8 @@ TEST_F(TextOutputStreamTest, AReadOnlyFolderIsAReadableFailure) {
     GTEST_SKIP() << "running as root: permission bits do not stop root from writing";
   }
   fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
-  ExpectReadableFailure([&] { TextOutputStream::Create(folder_ / "pref"); }, folder_ / "pref");
+  ExpectReadableFailure([&] { TextOutputStream::Create(folder_ / "pref"); }, folder_ / "pref",
+                        "アクセス権がありません");
 }
 
 TEST_F(TextOutputStreamTest, CommittingOverAFolderFailsAndRemovesTheTemporary) {
@@ -163,7 +167,7 @@ TEST_F(TextOutputStreamTest, CommittingOverAFolderFailsAndRemovesTheTemporary) {
         stream->WriteLine("x");
         stream->Commit();
       },
-      folder_ / "csv");
+      folder_ / "csv", "同じ名前のフォルダがあります");
   EXPECT_FALSE(fs::exists(temporary));
   EXPECT_TRUE(fs::is_directory(folder_ / "csv"));
 }
@@ -182,7 +186,7 @@ TEST_F(TextOutputStreamTest, AWriteThatFailsIsAReadableFailureAndLeavesNothing) 
         for (int i = 0; i < 10000; ++i) stream->WriteLine(std::string(100, 'z'));
         stream->Commit();
       },
-      folder_ / "csv");
+      folder_ / "csv", "ファイルが大きすぎます");
   ::setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, oldHandler);
   EXPECT_TRUE(Listing().empty());
