@@ -142,18 +142,6 @@ TEST_F(GlobalsTest, TheOneButtonFormShowsOkAsASheetOrApplicationModal) {
   EXPECT_EQ(services_.cautions[1].dialog.explanation, "qZt6:Tavr");
 }
 
-TEST_F(GlobalsTest, ReleaseClearsEverySetting) {
-  gPref.fill(7);
-  gPrefS.fill("x");
-  gListCre = "qZt5";
-  gPrefName = "Tavrin初期設定";
-  gReleaseGlobals();
-  for (std::int32_t value : gPref) EXPECT_EQ(value, 0);
-  for (const auto& text : gPrefS) EXPECT_EQ(text, "");
-  EXPECT_EQ(gListCre, "");
-  EXPECT_EQ(gPrefName, "");
-}
-
 // The Finder info as Samba keeps it for Mac clients: a 60-byte AfpInfo whose
 // bytes 16-23 are the type and creator codes.
 bool SetFinderCodes(const fs::path& file, const std::string& type, const std::string& creator) {

@@ -84,90 +84,70 @@ class StartUpValuesTest : public ::testing::Test {
   ScriptedServices services_;
 };
 
-std::array<std::int32_t, 51> Numbers(std::map<int, std::int32_t> set) {
-  std::array<std::int32_t, 51> numbers{};
-  for (const auto& [slot, value] : set) numbers[slot] = value;
-  return numbers;
-}
-
 // Slots 0 to count - 1 (as far as there are slots) holding 1, 2, 3, ...
 std::array<std::int32_t, 51> Sequence(int count) {
   std::array<std::int32_t, 51> numbers{};
   for (int i = 0; i < count && i < 51; ++i) numbers[i] = i + 1;
   return numbers;
 }
+std::array<std::string, 21> Strings(int count) {
+  std::array<std::string, 21> strings{};
+  for (int i = 0; i < count && i < 21; ++i) strings[i] = "s" + std::to_string(i + 1);
+  return strings;
+}
 
-TEST_F(StartUpValuesTest, NumbersAreStoredThroughValAndTheInt32Conversion) {
-  const struct {
-    const char* text;
-    std::int32_t value;
-  } cases[] = {{"1", 1},
-               {"-5", -5},
-               {" 12abc", 12},
-               {"1.9", 1},
-               {"-1.9", -1},
-               {"abc", 0},
-               {"", 0},
-               {"99999999999", 2147483647},
-               {"-1e20", -2147483647 - 1},
-               {"1e3", 1000},
-               {"\xE6\x97\xA5", 0}};
-  for (const auto& c : cases) {
-    gReleaseGlobals();
-    LoadBytes(PrefBytes({c.text}, {}));
-    EXPECT_EQ(gPref[0], c.value) << '"' << c.text << '"';
-  }
+// One number, then 20 strings of which entry 17, a long string, has `length`.
+std::string WithLongLength(std::uint32_t length) {
+  std::string bytes = Short("h") + Long(1) + Short("1") + Long(20);
+  for (const auto& text : Numbered(17, "s")) bytes += Short(text);
+  return bytes + Long(length) + "short";
 }
 
 TEST_F(StartUpValuesTest, CountedEntriesFillTheirSlotsAndTheRestKeepTheirStartValues) {
   const struct {
     const char* name;
     std::string bytes;
-    std::array<std::int32_t, 51> numbers;
-    std::vector<std::string> strings;  // slots 0 onwards; the others stay ""
+    int numbers, strings;  // how many slots, from 0, hold the file's entries
     std::int64_t yields;
   } cases[] = {
-      {"empty header, no entries", PrefBytes({}, {}, ""), {}, {}, 0},
-      {"23 numbers", PrefBytes(Numbered(23), {}), Sequence(23), {}, 23},
-      {"setting 10 switches the beep on",
-       PrefBytes({"0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "1"}, {}),
-       Numbers({{10, 1}}),
-       {},
-       11},
-      {"17 short strings", PrefBytes({}, Numbered(17, "s")), {}, Numbered(17, "s"), 17},
-      {"entries 17 to 19 are long", PrefBytes({}, Numbered(20, "s")), {}, Numbered(20, "s"), 20},
-      {"entry 20 is short again", PrefBytes({}, Numbered(21, "s")), {}, Numbered(21, "s"), 21},
-      {"a long string of length 0",
-       PrefBytes(
-           {}, {"a", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "x", ""}),
-       {},
-       {"a", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "x", ""},
-       20},
-      {"52 numbers: the last is read and ignored",
-       PrefBytes(Numbered(52), {"Osaka"}),
-       Sequence(52),
-       {"Osaka"},
+      {"empty header, no entries", PrefBytes({}, {}, ""), 0, 0, 0},
+      {"23 numbers", PrefBytes(Numbered(23), {}), 23, 0, 23},
+      {"17 short strings", PrefBytes({}, Numbered(17, "s")), 0, 17, 17},
+      {"entries 17 to 19 are long", PrefBytes({}, Numbered(20, "s")), 0, 20, 20},
+      {"entry 20 is short again", PrefBytes({}, Numbered(21, "s")), 0, 21, 21},
+      {"52 numbers: the last is read and ignored", PrefBytes(Numbered(52), Numbered(1, "s")), 51, 1,
        53},
-      {"25 strings: the last four are read and ignored", PrefBytes({"4"}, Numbered(25, "s")),
-       Numbers({{0, 4}}), Numbered(21, "s"), 26},
-      {"negative counts read nothing", Short("h") + Long(-3) + Long(-1), {}, {}, 0},
-      {"bytes after the last string are ignored",
-       PrefBytes({"2"}, {"a"}) + "\xFF\xFF\xFF\xFF garbage",
-       Numbers({{0, 2}}),
-       {"a"},
-       2},
+      {"25 strings: four are read and ignored", PrefBytes(Numbered(1), Numbered(25, "s")), 1, 21,
+       26},
+      {"negative counts read nothing", Short("h") + Long(-3) + Long(-1), 0, 0, 0},
+      {"bytes after the last string", PrefBytes(Numbered(2), Numbered(1, "s")) + "\xFF\xFF junk", 2,
+       1, 3},
+      {"negative long string length", WithLongLength(0xFFFFFFFF), 1, 17, 18},
+      {"long string length INT32_MIN", WithLongLength(0x80000000), 1, 17, 18},
+      {"long string past the end", WithLongLength(0x7FFFFFFF), 1, 17, 18},
   };
   for (const auto& c : cases) {
     gReleaseGlobals();
     services_.yields = 0;
     LoadBytes(c.bytes);
-    EXPECT_EQ(gPref, c.numbers) << c.name;
-    for (std::size_t slot = 0; slot < gPrefS.size(); ++slot) {
-      EXPECT_EQ(gPrefS[slot], slot < c.strings.size() ? c.strings[slot] : "")
-          << c.name << " string " << slot;
-    }
+    EXPECT_EQ(gPref, Sequence(c.numbers)) << c.name;
+    EXPECT_EQ(gPrefS, Strings(c.strings)) << c.name;
     EXPECT_EQ(services_.yields, c.yields) << c.name;
   }
+}
+
+TEST_F(StartUpValuesTest, NumbersGoThroughValAndStringsKeepTheirBytes) {
+  std::vector<std::string> strings(20, "");
+  strings[0] = "\x83\x71\x83\x89\x83\x4D\x83\x6D";  // Shift_JIS, stored as it stands
+  strings[18] = "";                                 // a long string of length 0
+  strings[19] = "long";
+  LoadBytes(
+      PrefBytes({"-5", "1.9", " 12abc", "99999999999", "abc", "", "", "", "", "", "1"}, strings));
+  EXPECT_EQ((std::vector<std::int32_t>(gPref.begin(), gPref.begin() + 12)),
+            (std::vector<std::int32_t>{-5, 1, 12, 2147483647, 0, 0, 0, 0, 0, 0, 1, 0}));
+  EXPECT_EQ(gPrefS[0], strings[0]);
+  EXPECT_EQ(gPrefS[18], "");
+  EXPECT_EQ(gPrefS[19], "long");
 }
 
 TEST_F(StartUpValuesTest, AFileThatEndsEarlyKeepsWhatWasReadBeforeTheEnd) {
@@ -175,30 +155,13 @@ TEST_F(StartUpValuesTest, AFileThatEndsEarlyKeepsWhatWasReadBeforeTheEnd) {
   for (std::size_t cut = 0; cut < full.size(); ++cut) {
     gReleaseGlobals();
     LoadBytes(full.substr(0, cut));
-    // Whatever was stored is a prefix of the whole file's values.
-    std::size_t numbers = 0, strings = 0;
-    while (numbers < 30 && gPref[numbers] == static_cast<std::int32_t>(numbers + 1)) ++numbers;
-    for (std::size_t slot = numbers; slot < gPref.size(); ++slot) ASSERT_EQ(gPref[slot], 0) << cut;
+    int numbers = 0, strings = 0;
+    while (numbers < 30 && gPref[numbers] == numbers + 1) ++numbers;
     while (strings < 21 && gPrefS[strings] == "s" + std::to_string(strings + 1)) ++strings;
-    for (std::size_t slot = strings; slot < gPrefS.size(); ++slot)
-      ASSERT_EQ(gPrefS[slot], "") << cut;
+    // Whatever was stored is a prefix of the whole file's values.
+    ASSERT_EQ(gPref, Sequence(numbers)) << cut;
+    ASSERT_EQ(gPrefS, Strings(strings)) << cut;
     ASSERT_TRUE(strings == 0 || numbers == 30) << cut;
-  }
-}
-
-TEST_F(StartUpValuesTest, ABadLongStringLengthStopsReadingAndKeepsTheEarlierEntries) {
-  const std::string first17 = [] {
-    std::string bytes;
-    for (const auto& text : Numbered(17, "s")) bytes += Short(text);
-    return bytes;
-  }();
-  const std::uint32_t lengths[] = {0xFFFFFFFF, 0x80000000, 0x7FFFFFFF, 100};
-  for (std::uint32_t length : lengths) {
-    gReleaseGlobals();
-    LoadBytes(Short("h") + Long(1) + Short("3") + Long(20) + first17 + Long(length) + "short");
-    EXPECT_EQ(gPref[0], 3) << length;
-    EXPECT_EQ(gPrefS[16], "s17") << length;
-    EXPECT_EQ(gPrefS[17], "") << length;
   }
 }
 
