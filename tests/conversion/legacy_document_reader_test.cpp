@@ -1,0 +1,86 @@
+#include "conversion/legacy_document_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+
+#include "conversion/conversion_error.h"
+#include "platform/binary_stream.h"
+#include "support/legacy_document.h"
+
+namespace {
+
+using namespace std::string_literals;
+using Kind = LegacyDocumentReader::Kind;
+
+std::string Long(std::int32_t v) {
+  std::string out;
+  legacy::AppendLong(out, v);
+  return out;
+}
+
+TEST(LegacyDocumentReader, ReadsTheThreeFieldForms) {
+  const auto stream =
+      BinaryStream::FromBytes(Long(-2) + "\x03T:1" + Long(2) + "ab" + Long(0) + "\x00"s);
+  LegacyDocumentReader reader(*stream);
+  EXPECT_EQ(reader.ReadLong({Kind::PrefCount}), -2);
+  EXPECT_EQ(reader.ReadShortString({Kind::Header}), "T:1");
+  EXPECT_EQ(reader.ReadLongString({Kind::Cell}), "ab");
+  EXPECT_EQ(reader.ReadLongString({Kind::Cell}), "");
+  EXPECT_EQ(reader.ReadShortString({Kind::PrefString}), "");
+}
+
+TEST(LegacyDocumentReader, NamesTheFieldAndWhereItFailed) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::function<void(LegacyDocumentReader&)> read;
+    std::string reason;
+  } cases[] = {
+      {"no header", "", [](auto& r) { r.ReadShortString({Kind::Header}); },
+       "書類のヘッダを読み込む途中で書類が終わっています（先頭から0バイト目）。"},
+      {"header cut", "\x05T:1", [](auto& r) { r.ReadShortString({Kind::Header}); },
+       "書類のヘッダを読み込む途中で書類が終わっています（先頭から0バイト目）。"},
+      {"count cut", "\x00\x00\x01"s, [](auto& r) { r.ReadLong({Kind::PrefCount}); },
+       "プリファレンス数値の個数を読み込む途中で書類が終わっています（先頭から0バイト目）。"},
+      {"second number cut", "\x01" "1\x02" "1",
+       [](auto& r) {
+         r.ReadShortString({Kind::PrefNumber, 0});
+         r.ReadShortString({Kind::PrefNumber, 1});
+       },
+       "2番目のプリファレンス数値を読み込む途中で書類が終わっています（先頭から2バイト目）。"},
+      {"string cut", "\x01", [](auto& r) { r.ReadShortString({Kind::PrefString, 20}); },
+       "21番目のプリファレンス文字列を読み込む途中で書類が終わっています（先頭から0バイト目）。"},
+      {"column info cut", "\x00\x00"s, [](auto& r) { r.ReadLong({Kind::ColumnInfo, 0}); },
+       "1列目の列情報を読み込む途中で書類が終わっています（先頭から0バイト目）。"},
+      {"colour cut", "\x00"s, [](auto& r) { r.ReadLong({Kind::ColumnColour, 6}); },
+       "7列目の列の色を読み込む途中で書類が終わっています（先頭から0バイト目）。"},
+      {"cell length cut", "\x00\x00"s, [](auto& r) { r.ReadLongString({Kind::Cell, 4, 1}); },
+       "5行目・2列目のセルを読み込む途中で書類が終わっています（先頭から0バイト目）。"},
+      {"negative length", Long(-2), [](auto& r) { r.ReadLongString({Kind::ColumnName, 2}); },
+       "3列目の列名の長さが負の値（-2）です（先頭から0バイト目）。"},
+      {"length past the end", "\x01x" + Long(10) + "abc",
+       [](auto& r) {
+         r.ReadShortString({Kind::Header});
+         r.ReadLongString({Kind::Cell, 4, 1});
+       },
+       "5行目・2列目のセルの長さ（10バイト）が書類の残り（3バイト）を超えています"
+       "（先頭から2バイト目）。"},
+      {"largest length", Long(INT_MAX) + "a", [](auto& r) { r.ReadLongString({Kind::Cell}); },
+       "1行目・1列目のセルの長さ（2147483647バイト）が書類の残り（1バイト）を超えています"
+       "（先頭から0バイト目）。"},
+  };
+  for (const auto& c : cases) {
+    const auto stream = BinaryStream::FromBytes(c.bytes);
+    LegacyDocumentReader reader(*stream);
+    try {
+      c.read(reader);
+      ADD_FAILURE() << c.name << ": read without complaint";
+    } catch (const ConversionError& e) {
+      EXPECT_EQ(e.what(), c.reason) << c.name;
+    }
+  }
+}
+
+}  // namespace
