@@ -65,6 +65,7 @@ class BufferedBinaryStream final : public BinaryStream {
   }
 
   std::string Read(std::int64_t n) override {
+    if (closed_) ThrowClosed();
     if (n < 0) {
       throw ReadError("書類の長さの値が不正です（オフセット " +
                           Str(static_cast<std::int64_t>(Position())) + " の長さ " + Str(n) + "）",
@@ -72,7 +73,6 @@ class BufferedBinaryStream final : public BinaryStream {
     }
     const auto count = static_cast<std::uint64_t>(n);
     if (count > Left()) ThrowEndsEarly(Position(), count, Left());
-    if (closed_) ThrowClosed();
     if (count <= end_ - next_ || count <= kBufferSize) {
       if (count > end_ - next_) Need(count);
       std::string bytes(buffer_.data() + next_, count);
