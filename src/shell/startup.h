@@ -13,8 +13,8 @@ int _Main(int& argc, char** argv);
 void _InitFileTypes();
 // Makes the application object and gives it the shared menu bar and Qt's
 // own Japanese texts.
-std::unique_ptr<App> _NewAppInstance(int& argc, char** argv);
-void _ApplicationAddMenuHandlers(App& app);
+std::unique_ptr<class App> _NewAppInstance(int& argc, char** argv);
+void _ApplicationAddMenuHandlers(class App& app);
 void _MakeDefaultView();
 // The main window, the file types, the menu bar, the settings and the
 // converters, in this order.

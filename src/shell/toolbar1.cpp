@@ -18,11 +18,9 @@ Toolbar1::Toolbar1(QWidget* parent) : QToolBar(parent) {
   space->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   ToolItem5 = addWidget(space);
   ToolItem5->setObjectName(QStringLiteral("ToolItem5"));
-  ToolItem5->setText(QStringLiteral("Untitled"));
 
   ToolItem6 = addSeparator();
   ToolItem6->setObjectName(QStringLiteral("ToolItem6"));
-  ToolItem6->setText(QStringLiteral("Untitled"));
 
   ToolItem4 = AppendButton("ToolItem4", QStringLiteral("ファイルを指定して変換"));
 }
