@@ -75,23 +75,24 @@ bool StartsWithByteOrderMark(std::string_view text) {
 
 JapaneseGuess GuessJapanese(std::string_view text) {
   if (StartsWithByteOrderMark(text)) return JapaneseGuess::UTF16;
-  bool hasNul = false, hasEscape = false, hasHigh = false, highAllKana = true;
+  const bool evenLength = text.size() % 2 == 0;
+  bool hasEscape = false, hasHigh = false, highAllKana = true;
   Utf8Check utf8;
   MacJapaneseCheck macJapanese;
   EucJpCheck eucJp;
   for (char c : text) {
     const auto byte = static_cast<std::uint8_t>(c);
-    hasNul = hasNul || byte == 0x00;
+    if (byte == 0x00 && evenLength) return JapaneseGuess::UTF16;
     hasEscape = hasEscape || byte == 0x1B;
     if (byte > 0x7F) {
       hasHigh = true;
       highAllKana = highAllKana && byte >= 0xA1 && byte <= 0xDF;
     }
-    utf8.feed(byte);
-    macJapanese.feed(byte);
-    eucJp.feed(byte);
+    // A check that has failed is not fed again: most texts fail all but one early.
+    if (utf8.valid) utf8.feed(byte);
+    if (macJapanese.valid) macJapanese.feed(byte);
+    if (eucJp.valid) eucJp.feed(byte);
   }
-  if (hasNul && text.size() % 2 == 0) return JapaneseGuess::UTF16;
   if (!hasHigh) return hasEscape ? JapaneseGuess::ISO2022JP : JapaneseGuess::Unsure;
   if (utf8.finish() && !highAllKana) return JapaneseGuess::UTF8;
   if (macJapanese.finish()) return JapaneseGuess::ShiftJIS;

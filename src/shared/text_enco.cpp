@@ -16,7 +16,7 @@ namespace {
 constexpr std::string_view kDefault = "デフォルト";
 
 // The encoding of a name; any name outside the list means the system default.
-const TextEncoding* EncodingNamed(const std::string& name) {
+const TextEncoding* EncodingNamed(std::string_view name) {
   if (name == kDefault) return Encodings::SystemDefault();
   if (name == "Shift-JIS") return Encodings::MacJapanese();  // not the plain Shift_JIS
   if (name == "UTF-8") return Encodings::UTF8();
@@ -29,8 +29,8 @@ const TextEncoding* EncodingNamed(const std::string& name) {
 // The seven cached pairs, in the order gEncText tests them and gEncInit
 // builds them.
 struct CachedPair {
-  const char* source;
-  const char* target;
+  std::string_view source;
+  std::string_view target;
   std::unique_ptr<TextConverter>* converter;
 };
 const std::array<CachedPair, 7> kCachedPairs = {{
@@ -58,7 +58,8 @@ std::string GuessedName(const std::string& text) {
 
 std::string gEncText(const std::string& text, const std::string& sourceName,
                      const std::string& targetName) {
-  const std::string source = sourceName == "Auto" ? gEncTextGetEnc(text) : sourceName;
+  std::string detected;
+  const std::string& source = sourceName == "Auto" ? (detected = gEncTextGetEnc(text)) : sourceName;
   for (const CachedPair& pair : kCachedPairs) {
     if (source != pair.source || targetName != pair.target) continue;
     TextConverter* converter = pair.converter->get();
