@@ -1,10 +1,16 @@
 #include "legacy_document_reader.h"
 
+#include <algorithm>
+
 #include "conversion_error.h"
 #include "platform/binary_stream.h"
 #include "platform/strings.h"
 
 namespace {
+
+// Read-ahead block: large enough that a row costs no call to the stream,
+// small enough to keep a conversion's memory flat.
+constexpr std::size_t kBlock = 256 * 1024;
 
 std::string Ordinal(std::int64_t zeroBased) { return Str(zeroBased + 1); }
 
@@ -12,9 +18,18 @@ std::string At(std::uint64_t offset) {
   return "（先頭から" + Str(static_cast<std::int64_t>(offset)) + "バイト目）";
 }
 
+std::int32_t BigEndian32(const char* bytes) {
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+  return static_cast<std::int32_t>((std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) |
+                                   (std::uint32_t{b[2]} << 8) | std::uint32_t{b[3]});
+}
+
 }  // namespace
 
-LegacyDocumentReader::LegacyDocumentReader(BinaryStream& stream) : stream_(stream) {}
+LegacyDocumentReader::LegacyDocumentReader(BinaryStream& stream)
+    : stream_(stream),
+      length_(std::max(stream.Length(), stream.Position())),
+      bufferStart_(stream.Position()) {}
 
 std::string LegacyDocumentReader::Describe(const Field& field) {
   switch (field.kind) {
@@ -31,10 +46,25 @@ std::string LegacyDocumentReader::Describe(const Field& field) {
   return "書類の項目";
 }
 
-std::uint64_t LegacyDocumentReader::BytesLeft() const {
-  const std::uint64_t length = stream_.Length();
-  const std::uint64_t position = stream_.Position();
-  return position < length ? length - position : 0;
+void LegacyDocumentReader::Fill(std::size_t count) {
+  if (buffer_.size() - next_ >= count) return;
+  buffer_.erase(0, next_);
+  bufferStart_ += next_;
+  next_ = 0;
+  // A huge cell leaves a huge buffer behind; give the memory back.
+  if (buffer_.capacity() > 4 * kBlock && count <= kBlock) buffer_.shrink_to_fit();
+  const std::uint64_t unread = length_ - bufferStart_ - buffer_.size();
+  const std::uint64_t wanted = std::max<std::uint64_t>(count - buffer_.size(), kBlock);
+  buffer_ += stream_.Read(static_cast<std::int64_t>(std::min(wanted, unread)));
+}
+
+const char* LegacyDocumentReader::Take(const Field& field, std::uint64_t fieldOffset,
+                                       std::size_t count) {
+  if (BytesLeft() < count) FailEndsEarly(field, fieldOffset);
+  Fill(count);
+  const char* bytes = buffer_.data() + next_;
+  next_ += count;
+  return bytes;
 }
 
 void LegacyDocumentReader::FailEndsEarly(const Field& field, std::uint64_t offset) const {
@@ -43,31 +73,32 @@ void LegacyDocumentReader::FailEndsEarly(const Field& field, std::uint64_t offse
 }
 
 std::int32_t LegacyDocumentReader::ReadLong(const Field& field) {
-  if (BytesLeft() < 4) FailEndsEarly(field, stream_.Position());
-  return stream_.ReadLong();
+  return BigEndian32(Take(field, Offset(), 4));
 }
 
 std::string LegacyDocumentReader::ReadShortString(const Field& field) {
-  const std::uint64_t offset = stream_.Position();
-  if (BytesLeft() < 1) FailEndsEarly(field, offset);
-  const auto length = static_cast<unsigned char>(stream_.Read(1)[0]);
-  if (BytesLeft() < length) FailEndsEarly(field, offset);
-  return stream_.Read(length);
+  const std::uint64_t offset = Offset();
+  const auto length = static_cast<unsigned char>(*Take(field, offset, 1));
+  return std::string(Take(field, offset, length), length);
 }
 
 std::string LegacyDocumentReader::ReadLongString(const Field& field) {
-  const std::uint64_t offset = stream_.Position();
-  if (BytesLeft() < 4) FailEndsEarly(field, offset);
-  const std::int32_t length = stream_.ReadLong();
+  std::string bytes;
+  ReadLongString(field, bytes);
+  return bytes;
+}
+
+void LegacyDocumentReader::ReadLongString(const Field& field, std::string& bytes) {
+  const std::uint64_t offset = Offset();
+  const std::int32_t length = BigEndian32(Take(field, offset, 4));
   if (length < 0) {
     throw ConversionError(Describe(field) + "の長さが負の値（" + Str(length) + "）です" +
                           At(offset) + "。");
   }
-  const std::uint64_t left = BytesLeft();
-  if (static_cast<std::uint64_t>(length) > left) {
+  if (static_cast<std::uint64_t>(length) > BytesLeft()) {
     throw ConversionError(Describe(field) + "の長さ（" + Str(length) + "バイト）が書類の残り（" +
-                          Str(static_cast<std::int64_t>(left)) + "バイト）を超えています" +
+                          Str(static_cast<std::int64_t>(BytesLeft())) + "バイト）を超えています" +
                           At(offset) + "。");
   }
-  return stream_.Read(length);
+  bytes.assign(Take(field, offset, static_cast<std::size_t>(length)), length);
 }

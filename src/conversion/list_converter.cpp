@@ -129,19 +129,20 @@ void ListConverter::ReadColumns(LegacyDocumentReader& reader, std::int32_t colum
 void ListConverter::FileConvCSV(LegacyDocumentReader& reader, std::int32_t columnCount,
                                 std::int32_t rowCount, LineSink& out) {
   ReadColumns(reader, columnCount);
+  std::string cell;  // both reused from row to row
   std::string line;
   for (std::int32_t row = 0; row < rowCount; ++row) {
     // Every row holds its first cell, whatever the column count. It may be
     // UTF-8 or UTF-16 already; gEncSJIS brings it to Shift-JIS first so that
     // the whole line ends up UTF-8.
-    const std::string first = gEncSJIS(reader.ReadLongString({Kind::Cell, row, 0}));
+    reader.ReadLongString({Kind::Cell, row, 0}, cell);
     line.clear();
-    AppendCsvCell(line, gEncText(first, kShiftJIS, kUTF8));
+    AppendCsvCell(line, gEncText(gEncSJIS(cell), kShiftJIS, kUTF8));
     line.push_back(',');
     for (std::int32_t column = 1; column < columnCount; ++column) {
       if (column > 1) line.push_back(',');
-      AppendCsvCell(line,
-                    gEncText(reader.ReadLongString({Kind::Cell, row, column}), kShiftJIS, kUTF8));
+      reader.ReadLongString({Kind::Cell, row, column}, cell);
+      AppendCsvCell(line, gEncText(cell, kShiftJIS, kUTF8));
       YieldToUI();
     }
     out.WriteLine(line);

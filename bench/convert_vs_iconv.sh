@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Throughput and memory of the conversion against a reference run in the same
+# script: `iconv -f SHIFT_JIS -t UTF-8` on the same cell text. For each size
+# (MB, default 200) it makes a realistic document, converts it with
+# convert_bench (Release build) under /usr/bin/time -v, transcodes the cells
+# with iconv, and prints both throughputs over the cell text, their ratio
+# (above 1: the conversion is faster) and the conversion's peak memory.
+#
+#   bench/convert_vs_iconv.sh [SIZE_MB...]
+#
+# Everything it writes goes under $TAVR_BENCH_WORK (default /tmp/tavr-bench);
+# the build goes to $TAVR_BENCH_BUILD (default /tmp/tavr-bench-build).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TAVR_BENCH_BUILD:-/tmp/tavr-bench-build}
+work=${TAVR_BENCH_WORK:-/tmp/tavr-bench}
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(200)
+
+if [ ! -x /usr/bin/time ]; then
+  echo "/usr/bin/time is missing: install the Debian package \"time\"" >&2
+  exit 1
+fi
+command -v iconv >/dev/null || { echo "iconv is missing" >&2; exit 1; }
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVR_SHELL=OFF >/dev/null
+cmake --build "$build" --target convert_bench make_large_document >/dev/null
+mkdir -p "$work"
+
+seconds_of() {  # command...: wall seconds of one run, process start included
+  local start end
+  start=$(date +%s.%N)
+  "$@"
+  end=$(date +%s.%N)
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }'
+}
+
+convert() {  # size, output folder, document
+  /usr/bin/time -v -o "$work/time-$1.txt" "$build/bench/convert_bench" "$2" "$3" \
+    >"$work/bench-$1.txt" 2>"$work/cautions-$1.txt"
+}
+
+printf '%-8s %12s %12s %12s %8s %14s\n' size_MB cells_MB conv_MB/s iconv_MB/s ratio peak_RSS_MB
+for size in "${sizes[@]}"; do
+  doc="$work/large-$size.tvr" cells="$work/large-$size.cells.txt" out="$work/out-$size"
+  "$build/bench/make_large_document" "$doc" "$size" --cells "$cells" >/dev/null
+  cat "$doc" "$cells" >/dev/null  # both runs start from the page cache
+
+  rm -rf "$out" "$work/iconv-$size.txt"
+  mkdir -p "$out"
+  conv_s=$(seconds_of convert "$size" "$out" "$doc")
+  if [ -s "$work/cautions-$size.txt" ]; then
+    echo "unexpected caution:" >&2; cat "$work/cautions-$size.txt" >&2; exit 1
+  fi
+  rss_kb=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time-$size.txt")
+  iconv_s=$(seconds_of sh -c "iconv -f SHIFT_JIS -t UTF-8 '$cells' >'$work/iconv-$size.txt'")
+
+  awk -v size="$size" -v cells="$(stat -c %s "$cells")" -v conv="$conv_s" -v iconv="$iconv_s" \
+      -v rss="$rss_kb" 'BEGIN {
+    printf "%-8s %12.1f %12.1f %12.1f %8.2f %14.1f\n", size, cells / 1e6, cells / 1e6 / conv,
+           cells / 1e6 / iconv, iconv / conv, rss / 1024 }'
+  rm -rf "$out" "$work/iconv-$size.txt" "$doc" "$cells"
+done
