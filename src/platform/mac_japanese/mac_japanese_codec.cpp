@@ -129,6 +129,21 @@ bool IsPlainAscii(const std::uint8_t* s) {
   return (word & kHighs) == 0 && !hasYen;
 }
 
+// The slot of the single character at `s` and its byte count; nullptr for a
+// sequence or bytes that are not a character.
+const Utf8Slot* SlotAt(const Utf8Table& table, const std::uint8_t* s, const std::uint8_t* end,
+                       int& size) {
+  if (table.one[*s].length != 0) {
+    size = 1;
+    return &table.one[*s];
+  }
+  const int row = LeadRow(*s);
+  if (row < 0 || end - s < 2 || !IsTrail(s[1])) return nullptr;
+  const Utf8Slot& two = table.two[row][s[1] - kTrailFirst];
+  size = 2;
+  return two.length != 0 ? &two : nullptr;
+}
+
 }  // namespace
 }  // namespace mac_japanese
 
@@ -180,7 +195,7 @@ void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
   const Utf8Table& table = Utf8Slots();
   const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const auto* end = s + bytes.size();
-  std::size_t at = out.size();
+  const std::size_t at = out.size();
   out.resize(at + bytes.size() * 3 + 4);
   char* p = out.data() + at;
   while (s < end) {
@@ -190,22 +205,12 @@ void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
       s += 8;
       continue;
     }
-    const Utf8Slot& one = table.one[*s];
-    if (one.length != 0) {
-      std::memcpy(p, one.bytes, 4);
-      p += one.length;
-      s += 1;
+    int size = 0;
+    if (const Utf8Slot* slot = SlotAt(table, s, end, size)) {
+      std::memcpy(p, slot->bytes, 4);
+      p += slot->length;
+      s += size;
       continue;
-    }
-    const int row = LeadRow(*s);
-    if (row >= 0 && end - s >= 2 && IsTrail(s[1])) {
-      const Utf8Slot& two = table.two[row][s[1] - kTrailFirst];
-      if (two.length != 0) {
-        std::memcpy(p, two.bytes, 4);
-        p += two.length;
-        s += 2;
-        continue;
-      }
     }
     // Sequences and bytes that are not characters: the general reader.
     const Read read = ReadCode(s, end);
