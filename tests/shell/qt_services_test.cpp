@@ -1,0 +1,185 @@
+// The desktop services done with Qt: caution dialogs, the message box, the
+// file dialogs with the "List" filter, and the throttled yield.
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "shell/list_file_filter.h"
+#include "shell/qt_services.h"
+#include "shell/qt_text.h"
+#include "shell/window1.h"
+#include "shell_test_main.h"
+#include "support/legacy_document.h"
+
+namespace {
+
+// Runs `handle` on the first visible top-level widget of type T once the
+// caller's dialog is up.
+template <typename T>
+void WhenShown(std::function<void(T*)> handle) {
+  QTimer::singleShot(10, [handle] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) {
+        handle(found);
+        return;
+      }
+    }
+    WhenShown<T>(handle);
+  });
+}
+
+QAbstractButton* ButtonCaptioned(QMessageBox* box, const QString& caption) {
+  for (QAbstractButton* button : box->buttons()) {
+    if (button->text() == caption) return button;
+  }
+  qFatal("no button %s", qPrintable(caption));
+}
+
+class CountingObject : public QObject {
+ public:
+  int events = 0;
+  bool event(QEvent* event) override {
+    if (event->type() != QEvent::User) return QObject::event(event);
+    ++events;
+    return true;
+  }
+};
+
+}  // namespace
+
+class QtServicesTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cautionIsAWarningThatAnswersTheButtonPressed_data() {
+    QTest::addColumn<bool>("onWindow");
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<QString>("press");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("sheet, action") << true << 3 << "接続する" << int(DialogButton::Action);
+    QTest::newRow("sheet, cancel") << true << 2 << "キャンセル" << int(DialogButton::Cancel);
+    QTest::newRow("modal, alternate") << false << 3 << "保存しない" << int(DialogButton::Alternate);
+    QTest::newRow("modal, one button") << false << 1 << "OK" << int(DialogButton::Action);
+  }
+
+  void cautionIsAWarningThatAnswersTheButtonPressed() {
+    QFETCH(bool, onWindow);
+    QFETCH(int, buttons);
+    QFETCH(QString, press);
+    QFETCH(int, answer);
+    CautionDialog caution;
+    caution.window = onWindow ? Window1() : nullptr;
+    caution.actionCaption = buttons == 1 ? "OK" : "接続する";
+    caution.cancelVisible = buttons >= 2;
+    caution.cancelCaption = "キャンセル";
+    caution.alternateVisible = buttons >= 3;
+    caution.alternateCaption = "保存しない";
+    caution.message = "変換が完了しました。";
+    caution.explanation = "a.tvr";
+
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString text, informative, defaultCaption;
+    Qt::WindowModality modality = Qt::NonModal;
+    qsizetype shownButtons = 0;
+    WhenShown<QMessageBox>([&](QMessageBox* box) {
+      icon = box->icon();
+      text = box->text();
+      informative = box->informativeText();
+      defaultCaption = box->defaultButton() ? box->defaultButton()->text() : QString();
+      modality = box->windowModality();
+      shownButtons = box->buttons().size();
+      ButtonCaptioned(box, press)->click();
+    });
+    QtServices services;
+    QCOMPARE(int(services.ShowCaution(caution)), answer);
+    QCOMPARE(icon, QMessageBox::Warning);
+    QCOMPARE(text, QStringLiteral("変換が完了しました。"));
+    QCOMPARE(informative, QStringLiteral("a.tvr"));
+    QCOMPARE(defaultCaption, ToQString(caution.actionCaption));
+    QCOMPARE(modality, onWindow ? Qt::WindowModal : Qt::ApplicationModal);
+    QCOMPARE(shownButtons, qsizetype(buttons));
+  }
+
+  void messageBoxIsPlain() {
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    QString text;
+    WhenShown<QMessageBox>([&](QMessageBox* box) {
+      icon = box->icon();
+      text = box->text();
+      box->button(QMessageBox::Ok)->click();
+    });
+    QtServices().MsgBox("File Not Found.");
+    QCOMPARE(icon, QMessageBox::NoIcon);
+    QCOMPARE(text, QStringLiteral("File Not Found."));
+  }
+
+  void listFilterOffersFoldersAndListDocuments() {
+    QTemporaryDir folder;
+    const std::filesystem::path root = ToPath(folder.path());
+    std::filesystem::create_directory(root / "sub");
+    legacy::WriteBytes(root / "named.tvr", "");
+    legacy::WriteBytes(root / "coded", "");
+    legacy::WriteBytes(root / "._coded", legacy::AppleDoubleBytes(std::nullopt, "Tavr", "qZt5"));
+    legacy::WriteBytes(root / "multi", "");
+    legacy::WriteBytes(root / "._multi", legacy::AppleDoubleBytes(std::nullopt, "Tavr", "qZt6"));
+    legacy::WriteBytes(root / "notes.txt", "");
+
+    ListFileFilter filter(*RegisteredFileType("List"));
+    const auto offers = [&](const char* name) { return filter.Offers(folder.filePath(name)); };
+    QVERIFY(offers("sub"));
+    QVERIFY(offers("named.tvr"));
+    QVERIFY(offers("coded"));
+    QVERIFY(!offers("multi"));
+    QVERIFY(!offers("notes.txt"));
+  }
+
+  void openDialogFiltersByTheListType() {
+    bool qtsOwn = false, filtered = false;
+    Qt::WindowModality modality = Qt::NonModal;
+    WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+      qtsOwn = dialog->testOption(QFileDialog::DontUseNativeDialog);
+      filtered = qobject_cast<ListFileFilter*>(dialog->proxyModel()) != nullptr;
+      modality = dialog->windowModality();
+      dialog->reject();
+    });
+    QtServices services;
+    QCOMPARE(services.OpenFile(Window1(), "List"), std::nullopt);
+    QVERIFY(qtsOwn);
+    QVERIFY(filtered);
+    QCOMPARE(modality, Qt::WindowModal);
+  }
+
+  void saveDialogProposesANameInTheSourcesFolder() {
+    QTemporaryDir folder;
+    QString shownFolder;
+    WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+      shownFolder = dialog->directory().absolutePath();
+      static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its override
+    });
+    QtServices services;
+    const auto answer = services.SaveAs(Window1(), ToPath(folder.path()), "名簿.tvr.tvrmd");
+    QCOMPARE(shownFolder, QDir(folder.path()).absolutePath());
+    QVERIFY(answer);
+    QCOMPARE(FromPath(*answer), QDir(folder.path()).filePath(QStringLiteral("名簿.tvr.tvrmd")));
+  }
+
+  void yieldRepaintsAtMostEvery20Milliseconds() {
+    QtServices services;
+    CountingObject target;
+    services.Yield();  // starts the clock
+    QElapsedTimer clock;
+    clock.start();
+    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+    services.Yield();
+    if (clock.elapsed() < 20) QCOMPARE(target.events, 0);
+    QTest::qSleep(25);
+    services.Yield();
+    QCOMPARE(target.events, 1);
+  }
+};
+
+TAVR_SHELL_TEST_MAIN(QtServicesTest)
+#include "qt_services_test.moc"
