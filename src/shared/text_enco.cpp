@@ -97,6 +97,7 @@ void gEncInit() {
   }
 }
 
+// The order is the one the program has always released them in.
 void gEncRelease() {
   for (auto* converter : {&gTc_SJISUTF8, &gTc_UTF8SJIS, &gTc_UTF8UTF16, &gTc_UTF16UTF8,
                           &gTc_EUCUTF8, &gTc_JISUTF8, &gTc_UTF16SJIS}) {
