@@ -31,6 +31,25 @@ TEST(LegacyDocumentReader, ReadsTheThreeFieldForms) {
   EXPECT_EQ(reader.ReadShortString({Kind::PrefString}), "");
 }
 
+TEST(LegacyDocumentReader, CellsLargerThanItsReadAheadComeWhole) {
+  std::string bytes;
+  std::vector<std::string> cells;
+  for (std::size_t size : {10u, 300000u, 3u, 1000000u, 0u, 70000u}) {
+    cells.push_back(std::string(size, static_cast<char>('a' + cells.size())));
+    legacy::AppendLongString(bytes, cells.back());
+  }
+  bytes += Long(77);
+  const auto stream = BinaryStream::FromBytes(bytes);
+  LegacyDocumentReader reader(*stream);
+  std::string cell;
+  for (const std::string& expected : cells) {
+    reader.ReadLongString({Kind::Cell}, cell);
+    EXPECT_EQ(cell, expected);
+  }
+  EXPECT_EQ(reader.ReadLong({Kind::ColumnColour}), 77);
+  EXPECT_THROW(reader.ReadLong({Kind::ColumnColour}), ConversionError);
+}
+
 TEST(LegacyDocumentReader, NamesTheFieldAndWhereItFailed) {
   const struct {
     const char* name;
