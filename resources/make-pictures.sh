@@ -24,7 +24,7 @@ $IM -size 128x128 xc:none \
   -fill '#c9d8ef' -draw 'rectangle 32,54 96,62' -draw 'rectangle 32,78 96,86' \
   -draw 'rectangle 32,102 96,110' \
   -fill '#8e99a8' -draw 'rectangle 32,66 96,74' -draw 'rectangle 32,90 96,98' \
-  -resize 32x32 png32:file32.png
+  -resize 32x32 -define png:exclude-chunks=date,time png32:file32.png
 
 # GetFolder: a blue folder under a magnifying glass (scan a folder).
 $IM -size 128x128 xc:none \
@@ -33,7 +33,7 @@ $IM -size 128x128 xc:none \
   -fill '#a8cbf0' -draw 'roundrectangle 6,42 122,106 8,8' \
   -fill '#ffffffb0' -stroke '#303540' -strokewidth 9 -draw 'circle 78,76 78,48' \
   -stroke '#303540' -strokewidth 15 -draw 'line 98,96 118,116' \
-  -resize 32x32 png32:getFolder.png
+  -resize 32x32 -define png:exclude-chunks=date,time png32:getFolder.png
 
 # Conv: a document, an arrow, and the package folder it becomes.
 page 4 6 54 72 16
@@ -46,19 +46,18 @@ $IM -size 128x128 xc:none \
   -fill '#f6c765' -draw 'roundrectangle 58,82 124,122 7,7' \
   -fill '#2e9a3e' -stroke '#1b5e26' -strokewidth 3 \
   -draw 'polygon 30,84 30,104 50,104 50,116 72,94 50,72 50,84' \
-  -resize 32x32 png32:conv.png
+  -resize 32x32 -define png:exclude-chunks=date,time png32:conv.png
 
-# Conv2: one chosen document with a turning arrow (convert one file).
-page 14 4 78 104 22
+# Conv2: one chosen document with a green "go" badge (convert one file).
+page 10 4 78 104 22
 $IM -size 128x128 xc:none \
   $PAPER -draw "$SHEET" -fill '#d5dbe4' -draw "$FOLD" \
-  -stroke none -fill '#3f7fd0' -draw 'rectangle 26,32 74,40' \
-  -fill '#8e99a8' -draw 'rectangle 26,50 74,56' -draw 'rectangle 26,64 74,70' \
-  -fill none -stroke '#1b5e26' -strokewidth 16 -draw 'arc 58,64 122,128 190,360' \
-  -stroke '#2e9a3e' -strokewidth 10 -draw 'arc 58,64 122,128 190,360' \
-  -fill '#2e9a3e' -stroke '#1b5e26' -strokewidth 3 \
-  -draw 'polygon 104,96 126,96 115,114' \
-  -resize 32x32 png32:conv2.png
+  -stroke none -fill '#3f7fd0' -draw 'rectangle 22,32 70,40' \
+  -fill '#8e99a8' -draw 'rectangle 22,50 70,56' -draw 'rectangle 22,64 70,70' \
+  -fill '#2e9a3e' -stroke '#1b5e26' -strokewidth 4 -draw 'circle 92,92 92,124' \
+  -fill '#ffffff' -stroke none \
+  -draw 'polygon 72,86 92,86 92,74 112,92 92,110 92,98 72,98' \
+  -resize 32x32 -define png:exclude-chunks=date,time png32:conv2.png
 
 # WinBottom: the strip along the window's bottom, 18 pixels high; only its
 # leftmost column is ever shown, stretched across the window.

@@ -1,28 +1,44 @@
-// The Help commands of the application object.
+// The application object: the Help commands, the legacy settings read when
+// the main window opens, Qt's Japanese texts, and an escaping exception.
 
-#include <QAction>
-#include <QDir>
-#include <QFile>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <fstream>
+#include <sstream>
 
+#include "conversion/list_converter.h"
+#include "platform/folder_item.h"
 #include "shared/globals.h"
+#include "shared/start_up_values.h"
 #include "shell/menu_bar1.h"
+#include "shell/qt_text.h"
 #include "shell/window1.h"
 #include "shell_test_main.h"
+#include "support/legacy_document.h"
 #include "support/scripted_services.h"
 
 namespace {
 
-void Choose(const char* item) {
-  QAction* action = MenuBar1()->findChild<QAction*>(QString::fromLatin1(item));
-  if (!action) qFatal("no menu item %s", item);
-  action->trigger();
+void Choose(const char* item) { MenuBar1()->findChild<QAction*>(item)->trigger(); }
+
+using Log = std::vector<std::string>;
+
+// A legacy preference file holding `numbers` and no strings.
+void WriteLegacyPreferences(const std::vector<int>& numbers) {
+  const std::filesystem::path folder = PreferencesFolder() / "Tavrin初期設定";
+  std::filesystem::create_directories(folder);
+  std::string bytes;
+  legacy::AppendShortString(bytes, "pref");
+  legacy::AppendLong(bytes, static_cast<std::int32_t>(numbers.size()));
+  for (int number : numbers) legacy::AppendShortString(bytes, std::to_string(number));
+  legacy::AppendLong(bytes, 0);
+  legacy::WriteBytes(folder / "pref", bytes);
 }
 
-void WriteFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-  file.write("{\\rtf1 x}\n");
-}
+struct Thrower : QObject {
+  bool event(QEvent*) override { throw std::runtime_error("列数が読めません"); }
+};
 
 }  // namespace
 
@@ -30,129 +46,95 @@ class AppTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() {
-    SetResourcesFolder(QStringLiteral(TAVR_RESOURCES_DIR));
-    gPref.fill(0);
-  }
+  void init() { SetResourcesFolder(QStringLiteral(TAVR_RESOURCES_DIR)); }
 
-  void helpDocumentsOpenWithTheirApplication_data() {
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<QString>("document");
-    QTest::newRow("readme") << "HelpReadme" << "お読み下さい.rtf";
-    QTest::newRow("manual") << "HelpManual" << "簡易マニュアル.rtf";
-  }
-
-  void helpDocumentsOpenWithTheirApplication() {
-    QFETCH(QString, item);
-    QFETCH(QString, document);
+  // Runs before any window opens, with no legacy preference file.
+  void withoutLegacyPreferencesNoCautionBeeps() {
     ScriptedServices services;
-    Choose(item.toLatin1().constData());
-    QCOMPARE(services.log, std::vector<std::string>{"launch"});
-    const QString want = QDir(QStringLiteral(TAVR_RESOURCES_DIR "/Japanese.lproj")).filePath(document);
-    QCOMPARE(QFileInfo(QString::fromStdString(services.launched.at(0).string())).canonicalFilePath(),
-             QFileInfo(want).canonicalFilePath());
-  }
-
-  void missingHelpDocumentSaysFileNotFound_data() {
-    QTest::addColumn<bool>("hasResources");
-    QTest::newRow("documents outside Japanese.lproj") << true;
-    QTest::newRow("no resources folder") << false;
-  }
-
-  void missingHelpDocumentSaysFileNotFound() {
-    QFETCH(bool, hasResources);
-    QTemporaryDir folder;
-    if (hasResources) {
-      // Only Japanese.lproj is looked in: copies beside it do not count.
-      QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("Japanese.lproj")));
-      WriteFile(folder.filePath(QStringLiteral("お読み下さい.rtf")));
-      WriteFile(folder.filePath(QStringLiteral("簡易マニュアル.rtf")));
-      SetResourcesFolder(folder.path());
-    } else {
-      SetResourcesFolder(folder.filePath(QStringLiteral("gone")));
-    }
-    gPref[10] = 1;  // the beep setting belongs to caution dialogs only
-    ScriptedServices services;
-    Choose("HelpReadme");
-    Choose("HelpManual");
-    QCOMPARE(services.log, (std::vector<std::string>{"msgbox", "msgbox"}));
-    QCOMPARE(services.messageBoxes,
-             (std::vector<std::string>{"File Not Found.", "File Not Found."}));
-  }
-
-  void homePageOpensOnlyWhenConfirmed_data() {
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("opened");
-    QTest::newRow("connect") << int(DialogButton::Action) << true;
-    QTest::newRow("cancel") << int(DialogButton::Cancel) << false;
+    services.cautionAnswers = {DialogButton::Cancel};
+    Choose("HelpHome");  // makes the main window first: there is none
+    QCOMPARE(services.cautions.at(0).dialog.window, static_cast<::Window*>(Window1()));
+    QCOMPARE(gListCre, std::string("qZt5"));
+    for (std::int32_t value : gPref) QCOMPARE(value, 0);
+    QCOMPARE(services.log, Log{"caution"});
   }
 
   void homePageOpensOnlyWhenConfirmed() {
-    QFETCH(int, answer);
-    QFETCH(bool, opened);
     ScriptedServices services;
-    services.cautionAnswers = {DialogButton(answer)};
+    services.cautionAnswers = {DialogButton::Cancel, DialogButton::Action};
     Choose("HelpHome");
-    QCOMPARE(services.cautions.size(), size_t{1});
-    const CautionDialog& dialog = services.cautions[0].dialog;
-    QCOMPARE(dialog.window, static_cast<::Window*>(Window1()));
-    QCOMPARE(dialog.actionCaption, std::string("接続する"));
-    QVERIFY(dialog.cancelVisible);
-    QCOMPARE(dialog.cancelCaption, std::string("キャンセル"));
-    QVERIFY(!dialog.alternateVisible);
-    QCOMPARE(dialog.message, std::string("Tavrinコンバータのホームページに接続しますか？"));
+    QVERIFY(services.urls.empty());
+    Choose("HelpHome");
     const std::string address = kHomePageAddress;
+    QCOMPARE(services.urls, Log{address});
+    const CautionDialog& dialog = services.cautions.at(1).dialog;
+    QCOMPARE(dialog.actionCaption + "/" + dialog.cancelCaption, std::string("接続する/キャンセル"));
+    QVERIFY(dialog.cancelVisible && !dialog.alternateVisible);
+    QCOMPARE(dialog.message, std::string("Tavrinコンバータのホームページに接続しますか？"));
     QCOMPARE(dialog.explanation, "ブラウザを起動して、" + address + " にアクセスします。");
-    QCOMPARE(services.urls, opened ? std::vector<std::string>{address} : std::vector<std::string>{});
   }
 
-  void homePageBeepsFirstWhenTheLegacySettingSaysSo() {
-    ScriptedServices services;
-    services.cautionAnswers = {DialogButton::Cancel, DialogButton::Cancel};
-    Choose("HelpHome");
-    gPref[10] = 1;
-    Choose("HelpHome");
-    QCOMPARE(services.log, (std::vector<std::string>{"caution", "beep", "caution"}));
-  }
-
-  void homePageMakesAMainWindowWhenThereIsNone() {
+  void legacyPreferencesAreReadWhenTheWindowOpens() {
+    std::vector<int> numbers(23, 0);
+    numbers[10] = 1;  // beep before every caution
+    numbers[21] = 2;  // scrollKind
+    numbers[22] = 5;  // anything but 0 makes winGeo 0
+    WriteLegacyPreferences(numbers);
     ReleaseWindow1();
+    Window1();  // a new window runs its opening again
+
     ScriptedServices services;
     services.cautionAnswers = {DialogButton::Cancel};
     Choose("HelpHome");
-    QVERIFY(services.cautions.at(0).dialog.window);
-    QCOMPARE(services.cautions.at(0).dialog.window, static_cast<::Window*>(Window1()));
-    QVERIFY(Window1()->isVisible());
-    QCOMPARE(Window1()->windowTitle(), QStringLiteral("Tavrin／Tavrinplus ⇒ Tavrinplex"));
+    QCOMPARE(services.log, (Log{"beep", "caution"}));
+
+    QTemporaryDir folder;
+    const std::filesystem::path source = ToPath(folder.filePath("a.tvr"));
+    legacy::WriteDocument(source, legacy::Document::WithTable({{0, "A", 0}}, {{"x"}}).Bytes());
+    const FolderItem package(source.string() + ".tvrmd");
+    QVERIFY(ListConverter().FileConv(FolderItem(source), package));
+    std::ostringstream pref;
+    pref << std::ifstream(package.Child("pref").Path()).rdbuf();
+    QVERIFY(pref.str().find("<key>scrollKind</key>\n<integer>2</integer>\n") != std::string::npos);
+    QVERIFY(pref.str().find("<key>winGeo</key>\n<integer>0</integer>\n") != std::string::npos);
   }
 
-  void helpDocumentsAreAsciiRtf_data() {
-    QTest::addColumn<QString>("document");
-    QTest::newRow("readme") << "お読み下さい.rtf";
-    QTest::newRow("manual") << "簡易マニュアル.rtf";
-  }
+  void helpDocumentsOpenFromTheJapaneseFolderOnly() {
+    ScriptedServices services;
+    Choose("HelpReadme");
+    Choose("HelpManual");
+    QCOMPARE(services.launched.size(), size_t{2});
+    const QDir japanese(QStringLiteral(TAVR_RESOURCES_DIR "/Japanese.lproj"));
+    QCOMPARE(FromPath(services.launched[0]), japanese.filePath("お読み下さい.rtf"));
+    QCOMPARE(FromPath(services.launched[1]), japanese.filePath("簡易マニュアル.rtf"));
 
-  void helpDocumentsAreAsciiRtf() {
-    QFETCH(QString, document);
-    QFile file(QDir(QStringLiteral(TAVR_RESOURCES_DIR "/Japanese.lproj")).filePath(document));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    QVERIFY(bytes.startsWith("{\\rtf1"));
-    int depth = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-      const char c = bytes[i];
-      QVERIFY2(static_cast<unsigned char>(c) < 0x80, "a byte beyond ASCII");
-      if (c == '\\') {
-        ++i;  // an escaped brace or backslash does not nest
-      } else if (c == '{') {
-        ++depth;
-      } else if (c == '}') {
-        QVERIFY(--depth >= 0);
-        if (depth == 0) QCOMPARE(bytes.mid(i + 1).trimmed(), QByteArray());
-      }
+    // Copies beside Japanese.lproj, or no resources at all: not found.
+    QTemporaryDir elsewhere;
+    QDir(elsewhere.path()).mkdir("Japanese.lproj");
+    QFile::copy(japanese.filePath("お読み下さい.rtf"), elsewhere.filePath("お読み下さい.rtf"));
+    for (const QString& resources : {elsewhere.path(), elsewhere.filePath("gone")}) {
+      SetResourcesFolder(resources);
+      Choose("HelpReadme");
     }
-    QCOMPARE(depth, 0);
-    QVERIFY(bytes.contains("\\u"));  // the Japanese text, escaped
+    QCOMPARE(services.launched.size(), size_t{2});
+    QCOMPARE(services.messageBoxes, (Log{"File Not Found.", "File Not Found."}));
+  }
+
+  void qtsOwnTextsAreJapanese() {
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+  }
+
+  void anExceptionThatEscapesACommandIsShownAndQuits() {
+    ScriptedServices services;
+    QSignalSpy quits(App(), &App::quitRequested);
+    Thrower thrower;
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(&thrower, &event);
+    QCOMPARE(services.messageBoxes.size(), size_t{1});
+    QVERIFY(services.messageBoxes[0].find("列数が読めません") != std::string::npos);
+    QCOMPARE(quits.count(), 1);
+    QCOMPARE(quits[0][0].toInt(), 1);
   }
 };
 

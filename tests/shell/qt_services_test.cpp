@@ -1,5 +1,5 @@
-// The desktop services done with Qt: caution dialogs, the message box, the
-// file dialogs with the "List" filter, and the throttled yield.
+// The desktop services done with Qt: caution dialogs and the file dialogs
+// with the "List" filter.
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -37,16 +37,6 @@ QAbstractButton* ButtonCaptioned(QMessageBox* box, const QString& caption) {
   }
   qFatal("no button %s", qPrintable(caption));
 }
-
-class CountingObject : public QObject {
- public:
-  int events = 0;
-  bool event(QEvent* event) override {
-    if (event->type() != QEvent::User) return QObject::event(event);
-    ++events;
-    return true;
-  }
-};
 
 }  // namespace
 
@@ -103,19 +93,6 @@ class QtServicesTest : public QObject {
     QCOMPARE(shownButtons, qsizetype(buttons));
   }
 
-  void messageBoxIsPlain() {
-    QMessageBox::Icon icon = QMessageBox::Warning;
-    QString text;
-    WhenShown<QMessageBox>([&](QMessageBox* box) {
-      icon = box->icon();
-      text = box->text();
-      box->button(QMessageBox::Ok)->click();
-    });
-    QtServices().MsgBox("File Not Found.");
-    QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(text, QStringLiteral("File Not Found."));
-  }
-
   void listFilterOffersFoldersAndListDocuments() {
     QTemporaryDir folder;
     const std::filesystem::path root = ToPath(folder.path());
@@ -164,20 +141,6 @@ class QtServicesTest : public QObject {
     QCOMPARE(shownFolder, QDir(folder.path()).absolutePath());
     QVERIFY(answer);
     QCOMPARE(FromPath(*answer), QDir(folder.path()).filePath(QStringLiteral("名簿.tvr.tvrmd")));
-  }
-
-  void yieldRepaintsAtMostEvery20Milliseconds() {
-    QtServices services;
-    CountingObject target;
-    services.Yield();  // starts the clock
-    QElapsedTimer clock;
-    clock.start();
-    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
-    services.Yield();
-    if (clock.elapsed() < 20) QCOMPARE(target.events, 0);
-    QTest::qSleep(25);
-    services.Yield();
-    QCOMPARE(target.events, 1);
   }
 };
 

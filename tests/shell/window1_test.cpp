@@ -1,31 +1,40 @@
-// The main window: its opening, size, colours, the document list and the
-// strip along the bottom.
+// The main window: its opening and size, the toolbar, the striped document
+// list and the strip along the bottom.
 
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QSignalSpy>
+#include <QToolButton>
 
 #include "shell/canvas.h"
 #include "shell/listbox.h"
+#include "shell/toolbar1.h"
 #include "shell/window1.h"
 #include "shell_test_main.h"
 
 namespace {
 
-const QColor kStripe(237, 243, 254);
-
 Listbox* List() { return Window1()->findChild<Listbox*>(QStringLiteral("Listbox1")); }
+Toolbar1* Bar() { return Window1()->findChild<Toolbar1*>(QStringLiteral("Toolbar11")); }
+QAction* Tool(const QString& name) { return Bar()->findChild<QAction*>(name); }
 
-// The colour drawn near the right edge of a cell, clear of its text.
-QColor CellColour(const QImage& viewport, int row, int column) {
-  const QRect cell = List()->visualRect(List()->Rows()->index(row, column));
-  const int right = std::min(cell.right(), viewport.width() - 1);
-  return viewport.pixelColor(right - 3, cell.center().y());
+void Select(std::initializer_list<int> rows) {
+  List()->clearSelection();
+  for (int row : rows) {
+    List()->selectionModel()->select(List()->Rows()->index(row, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
 }
 
-void Settle() {
-  QCoreApplication::processEvents();
-  QCoreApplication::processEvents();
+bool BatchButtonsEnabled() {
+  if (Tool("ToolItem2")->isEnabled() != Tool("ToolItem3")->isEnabled()) qFatal("buttons disagree");
+  return Tool("ToolItem2")->isEnabled();
+}
+
+// What is drawn near the right edge of a cell, clear of its text.
+QColor CellColour(int row, int column) {
+  const QImage viewport = List()->viewport()->grab().toImage();
+  const QRect cell = List()->visualRect(List()->Rows()->index(row, column));
+  return viewport.pixelColor(std::min(cell.right(), viewport.width() - 1) - 2, cell.center().y());
 }
 
 }  // namespace
@@ -34,95 +43,73 @@ class Window1Test : public QObject {
   Q_OBJECT
 
  private slots:
-  void opensWithItsTitleAndWindowButtons() {
+  void opensTitledWithItsContent580By300AndNoSmaller() {
     class Window1* window = Window1();
-    QVERIFY(window->isVisible());
+    QCoreApplication::processEvents();
     QCOMPARE(window->windowTitle(), QStringLiteral("Tavrin／Tavrinplus ⇒ Tavrinplex"));
-    const Qt::WindowFlags flags = window->windowFlags();
-    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(flags.testFlag(Qt::WindowMaximizeButtonHint));
-    QCOMPARE(window->palette().color(QPalette::Window), QColor(175, 175, 175));
-  }
-
-  void contentIs580By300AndNoSmaller() {
-    class Window1* window = Window1();
-    Settle();
     QCOMPARE(window->centralWidget()->size(), QSize(580, 300));
     window->resize(100, 100);
-    Settle();
-    QVERIFY(window->centralWidget()->width() >= 580);
-    QVERIFY(window->centralWidget()->height() >= 300);
+    QCoreApplication::processEvents();
+    QVERIFY(window->centralWidget()->width() >= 580 && window->centralWidget()->height() >= 300);
   }
 
-  void listAndStripFollowTheWindowsEdges() {
-    class Window1* window = Window1();
-    window->resize(window->width() + 200, window->height() + 100);
-    Settle();
-    const QWidget* content = window->centralWidget();
-    const Canvas* strip = window->Canvas1();
-    QCOMPARE(strip->height(), 18);
-    QCOMPARE(strip->width(), content->width());
-    QCOMPARE(strip->geometry().bottom(), content->height() - 1);
-    QCOMPARE(List()->geometry(), QRect(0, 0, content->width(), content->height() - 18));
-  }
-
-  void listHasThreeHeadedColumnsAndSelectsFreely() {
-    Listbox* list = List();
-    QStringList headings;
-    for (int column = 0; column < 3; ++column) {
-      headings << list->Rows()->headerData(column, Qt::Horizontal).toString();
-    }
-    QCOMPARE(headings, QStringList({"名前", "行種別", "場所（パス）"}));
-    QVERIFY(!list->header()->isHidden());
-    QCOMPARE(list->header()->sectionSize(0), 200);
-    QCOMPARE(list->header()->sectionSize(1), 80);
-    QCOMPARE(list->header()->sectionSize(2), list->viewport()->width() - 280);
-    QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
-    QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-    QVERIFY(!list->dragEnabled());
-    QCOMPARE(list->dragDropMode(), QAbstractItemView::NoDragDrop);
-    QCOMPARE(list->ListIndex(), -1);  // opens empty, nothing selected
-    QCOMPARE(list->ListCount(), 0);
-  }
-
-  void oddRowsAreStripedInEveryColumn() {
-    Listbox* list = List();
-    for (int row = 0; row < 5; ++row) {
-      const int added = list->AddRow(QStringLiteral("doc%1.tvr").arg(row));
-      list->SetCell(added, 1, QStringLiteral("シングル"));
-      list->SetCell(added, 2, QStringLiteral("/tmp/doc%1.tvr").arg(row));
-    }
-    Settle();
-    const QImage viewport = list->viewport()->grab().toImage();
-    const QColor base = list->palette().color(QPalette::Base);
-    for (int row = 0; row < 5; ++row) {
-      for (int column = 0; column < 3; ++column) {
-        const QColor want = row % 2 ? kStripe : base;
-        QCOMPARE(CellColour(viewport, row, column), want);
+  void toolbarShowsItsCommandsInOrder() {
+    QStringList shown;
+    for (QAction* item : Bar()->actions()) {
+      shown << item->objectName();
+      if (auto* button = qobject_cast<QToolButton*>(Bar()->widgetForAction(item))) {
+        QVERIFY(!button->icon().isNull());
+        shown << button->text() << button->toolTip();
       }
     }
+    QCOMPARE(shown, QStringList({"ToolItem1", "書類を抽出",
+                                 "抽出のためのスキャンを開始するフォルダを指定します。",
+                                 "ToolItem2", "同一場所に変換", "元の書類と同じフォルダ内に出力します。",
+                                 "ToolItem3", "別場所に変換",
+                                 "保存ダイアログで指定したフォルダ内に出力します。", "ToolItem5",
+                                 "ToolItem6", "ToolItem4", "ファイルを指定して変換",
+                                 "ファイルを一つずつ指定して変換します。"}));
+    QVERIFY(Tool("ToolItem6")->isSeparator());
   }
 
-  void stripeReachesTheRightEdgeOfAWiderWindow() {
-    class Window1* window = Window1();
-    window->resize(window->width() + 300, window->height());
-    Settle();
-    const QImage viewport = List()->viewport()->grab().toImage();
-    const int y = List()->visualRect(List()->Rows()->index(1, 2)).center().y();
-    QCOMPARE(viewport.pixelColor(viewport.width() - 1, y), kStripe);
+  void batchButtonsFollowTheSelection() {
+    QVERIFY(!BatchButtonsEnabled());
+    for (int row = 0; row < 5; ++row) List()->AddRow(QStringLiteral("doc%1.tvr").arg(row));
+    QVERIFY(!BatchButtonsEnabled());
+    Select({1});
+    QVERIFY(BatchButtonsEnabled());
+    Select({0, 2});
+    QVERIFY(BatchButtonsEnabled());
+    Select({});
+    QVERIFY(!BatchButtonsEnabled());
+    QVERIFY(Tool("ToolItem1")->isEnabled() && Tool("ToolItem4")->isEnabled());
   }
 
-  void stripRepeatsThePicturesLeftmostColumn() {
+  void listStripesOddRowsInEveryColumn() {
+    QCOMPARE(List()->header()->sectionSize(0), 200);
+    QCOMPARE(List()->header()->sectionSize(1), 80);
+    QCOMPARE(List()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    const QColor stripe(237, 243, 254), base = List()->palette().color(QPalette::Base);
+    for (int row = 0; row < 5; ++row) {
+      for (int column = 0; column < 3; ++column) {
+        QCOMPARE(CellColour(row, column), row % 2 ? stripe : base);
+      }
+    }
+    // Widened, the last column and its stripe reach the new right edge.
+    Window1()->resize(Window1()->width() + 300, Window1()->height() + 100);
+    QCoreApplication::processEvents();
+    QCOMPARE(List()->header()->sectionSize(2), List()->viewport()->width() - 280);
+    QCOMPARE(CellColour(3, 2), stripe);
+  }
+
+  void stripSpansTheBottomWithThePicturesLeftmostColumn() {
+    Canvas* strip = Window1()->Canvas1();
+    QCOMPARE(strip->geometry(), QRect(0, List()->height(), Window1()->centralWidget()->width(), 18));
     const QImage picture(QStringLiteral(TAVR_RESOURCES_DIR "/winBottom.jpg"));
-    QVERIFY(!picture.isNull());
-    const QImage strip = Window1()->Canvas1()->grab().toImage();
-    QCOMPARE(strip.height(), picture.height());
-    for (int y = 0; y < strip.height(); ++y) {
-      const QColor want = picture.pixelColor(0, y);
-      for (int x : {0, strip.width() / 2, strip.width() - 1}) {
-        QCOMPARE(strip.pixelColor(x, y), want);
+    const QImage drawn = strip->grab().toImage();
+    for (int y = 0; y < 18; ++y) {
+      for (int x : {0, drawn.width() / 2, drawn.width() - 1}) {
+        QCOMPARE(drawn.pixelColor(x, y), picture.pixelColor(0, y));
       }
     }
   }
