@@ -1,0 +1,80 @@
+#include "document_scan.h"
+
+#include <sys/stat.h>
+
+#include <QIcon>
+#include <optional>
+#include <vector>
+
+#include "listbox.h"
+#include "pictures.h"
+#include "platform/errors.h"
+#include "platform/folder_item.h"
+#include "platform/services.h"
+#include "qt_text.h"
+#include "shared/globals.h"
+
+namespace {
+
+const std::string kListType = "Tavr";
+
+// One folder of the walk and the index of its next entry (from 1).
+struct Frame {
+  FolderItem folder;
+  std::int32_t next = 1;
+};
+
+}  // namespace
+
+DocumentScan::DocumentScan(IsMulti isMulti, Found found)
+    : isMulti_(std::move(isMulti)), found_(std::move(found)) {}
+
+void DocumentScan::Walk(const FolderItem& folder) {
+  // An explicit stack rather than recursion: however deep the tree, the walk
+  // cannot run out of call stack.
+  if (!Enter(folder)) return;
+  std::vector<Frame> stack{{folder, 1}};
+  while (!stack.empty()) {
+    // The count is read afresh before every entry: the folder may change
+    // while the walk yields.
+    if (stack.back().next > stack.back().folder.Count()) {
+      stack.pop_back();
+      if (!stack.empty()) YieldToUI();  // the entry that was this folder
+      continue;
+    }
+    const std::int32_t index = stack.back().next++;
+    std::optional<FolderItem> entry;
+    try {
+      entry.emplace(stack.back().folder.Item(index));
+    } catch (const OutOfBoundsException&) {
+      // The entry went between the count and the fetch: passed over.
+    }
+    if (entry && Visit(*entry) && Enter(*entry)) {
+      stack.push_back({*entry, 1});  // its yield comes after its sub-tree
+      continue;
+    }
+    YieldToUI();
+  }
+}
+
+bool DocumentScan::Enter(const FolderItem& folder) {
+  struct stat st;
+  if (::stat(folder.Path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  return entered_.emplace(static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino))
+      .second;
+}
+
+bool DocumentScan::Visit(const FolderItem& entry) {
+  // Visibility is asked of folders only: an invisible document is listed.
+  if (entry.Directory() && entry.Visible()) return true;
+  if (gFileMatch(entry, gListCre, kListType)) found_(entry, isMulti_(entry));
+  return false;
+}
+
+int AddDocumentRow(Listbox& list, const FolderItem& document, bool multi) {
+  const int row = list.AddRow(FromPath(document.Name()));
+  list.SetRowPicture(row, QIcon(file32()));
+  list.SetCell(row, 1, multi ? QStringLiteral("マルチ") : QStringLiteral("シングル"));
+  list.SetCell(row, 2, FromPath(document.AbsolutePath()));
+  return row;
+}
