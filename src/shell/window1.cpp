@@ -21,6 +21,7 @@ QPointer<class Window1> gWindow1;
 
 const QColor kStripe(237, 243, 254);
 const QColor kBackground(175, 175, 175);
+const QColor kDisabledText(110, 110, 110);
 constexpr int kStripHeight = 18;
 
 }  // namespace
@@ -45,6 +46,10 @@ void Window1::Layout() {
                  Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kBackground);
+  // The style's greyed text is meant for a light window; on this grey the
+  // captions of disabled buttons would all but vanish.
+  palette.setColor(QPalette::Disabled, QPalette::ButtonText, kDisabledText);
+  palette.setColor(QPalette::Disabled, QPalette::WindowText, kDisabledText);
   setPalette(palette);
   setAutoFillBackground(true);
   setWindowTitle(QStringLiteral("Untitled"));
