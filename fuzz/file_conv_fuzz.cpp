@@ -9,25 +9,45 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "shared/text_enco.h"
 #include "support/file_conv_fuzz_case.h"
 
 namespace {
 
-// One scratch folder per process, emptied after every input.
-const std::filesystem::path& Scratch() {
-  static const std::filesystem::path folder = [] {
+// One scratch folder per process, emptied after every input and removed at
+// exit.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "file_conv_fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) abort();
-    gEncInit();
-    return std::filesystem::path(pattern);
-  }();
-  return folder;
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+const std::filesystem::path& Scratch() {
+  static const ScratchFolder folder;
+  return folder.path();
 }
 
 }  // namespace
+
+// The cached converters, as the program builds them when its window opens.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  gEncInit();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string problem = legacy::RunFileConvFuzzCase(Scratch(), data, size);

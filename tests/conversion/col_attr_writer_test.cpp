@@ -33,26 +33,6 @@ TEST(ColAttrWriter, NoColumnsGivesTheSixFramingLines) {
   }
 }
 
-TEST(ColAttrWriter, OneBlankColumnGivesItsTwentySevenLines) {
-  EXPECT_EQ(Write(1, {{0}, {""}, {0}}),
-            kHead +
-                "<key>0</key>\n<dict>\n"
-                "<key>columnAlign</key>\n<integer>0</integer>\n"
-                "<key>columnAuto</key>\n<integer>0</integer>\n"
-                "<key>columnBold</key>\n<integer>0</integer>\n"
-                "<key>columnColorBlue</key>\n<real>0</real>\n"
-                "<key>columnColorGreen</key>\n<real>0</real>\n"
-                "<key>columnColorRed</key>\n<real>0</real>\n"
-                "<key>columnItalic</key>\n<integer>0</integer>\n"
-                "<key>columnKind</key>\n<integer>0</integer>\n"
-                "<key>columnName</key>\n<string></string>\n"
-                "<key>columnNumb</key>\n<integer>0</integer>\n"
-                "<key>columnUline</key>\n<integer>0</integer>\n"
-                "<key>columnWidth</key>\n<real>0</real>\n"
-                "</dict>\n" +
-                kTail);
-}
-
 TEST(ColAttrWriter, ColumnKeysRunInColumnOrder) {
   Columns c;
   for (int i = 0; i < 11; ++i) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "conversion/conversion_error.h"
 #include "conversion_fixture_helpers.h"
 #include "support/legacy_document.h"
 
@@ -49,33 +48,6 @@ TEST(PackageWriter, WithoutCommitAnExistingPackageKeepsItsFiles) {
     package.Open("csv").WriteLine("new");
   }
   EXPECT_EQ(Snapshot(scratch.path()), before);
-}
-
-TEST(PackageWriter, RefusesTargetsThatCannotHoldAPackage) {
-  TempFolder scratch;
-  legacy::WriteBytes(scratch.path() / "file", "x");
-  const struct {
-    const char* name;
-    fs::path target;
-  } cases[] = {
-      {"a file", scratch.path() / "file"},
-      {"under a file", scratch.path() / "file" / "doc.tvrmd"},
-      {"missing parent", scratch.path() / "missing" / "doc.tvrmd"},
-  };
-  const FolderSnapshot before = Snapshot(scratch.path());
-  for (const auto& c : cases) {
-    EXPECT_THROW(PackageWriter{FolderItem(c.target)}, ConversionError) << c.name;
-    EXPECT_EQ(Snapshot(scratch.path()), before) << c.name;
-  }
-}
-
-TEST(PackageWriter, RefusesAFolderStandingWhereAFileGoes) {
-  TempFolder scratch;
-  const fs::path target = scratch.path() / "doc.tvrmd";
-  fs::create_directories(target / "csv");
-  PackageWriter package{FolderItem(target)};
-  package.Open("pref").WriteLine("p");
-  EXPECT_THROW(package.Open("csv"), ConversionError);
 }
 
 }  // namespace

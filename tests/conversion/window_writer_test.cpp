@@ -13,24 +13,6 @@ std::string Write(const WindowGeometry& geometry) {
   return out.text;
 }
 
-TEST(WindowWriter, DefaultGeometryOnANineHundredPixelScreen) {
-  EXPECT_EQ(Write(DefaultWindowGeometry(900)),
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-            "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-            "<plist version=\"1.0\">\n<dict>\n"
-            "<key>scrollH</key>\n<real>0</real>\n"
-            "<key>scrollV</key>\n<real>0</real>\n"
-            "<key>scrollX</key>\n<real>0</real>\n"
-            "<key>scrollY</key>\n<real>0</real>\n"
-            "<key>toolbar</key>\n<integer>1</integer>\n"
-            "<key>winHeight</key>\n<real>480</real>\n"
-            "<key>winPosX</key>\n<real>10</real>\n"
-            "<key>winPosY</key>\n<real>392</real>\n"
-            "<key>winWidth</key>\n<real>640</real>\n"
-            "</dict>\n</plist>\n");
-}
-
 TEST(WindowWriter, GeometryFromTheWPosResource) {
   const struct {
     const char* name;
