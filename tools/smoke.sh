@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# A smoke run of the built program, driven from the keyboard and the mouse on
+# a virtual X display: scan a folder of generated documents (Ctrl+Shift+O,
+# the path typed into Qt's folder dialog), select every row, convert them
+# beside their sources, photograph the completion message, quit with Ctrl+W,
+# and check that every package was written.
+#
+#   tools/smoke.sh [PROGRAM] [OUTPUT]
+#
+# PROGRAM defaults to build/TavrinConverter/bin/TavrinConverter, OUTPUT to
+# docs/smoke-completion.png. Needs what tools/screenshot.sh needs (Xvfb,
+# xdotool, ImageMagick, fonts-ipafont-gothic). DISPLAY_NUMBER (default 98)
+# picks the virtual display. To watch the run, give WATCH=1: the program then
+# runs on the current DISPLAY, with a pause of SMOKE_PAUSE seconds (default 1)
+# between the steps.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+program=${1:-$root/build/TavrinConverter/bin/TavrinConverter}
+output=${2:-$root/docs/smoke-completion.png}
+title='Tavrin／Tavrinplus ⇒ Tavrinplex'
+watch=${WATCH:-0}
+pause=${SMOKE_PAUSE:-$([ "$watch" = 1 ] && echo 1 || echo 0.3)}
+
+[ -x "$program" ] || { echo "smoke.sh: no program at $program" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/smoke.XXXXXX)
+xvfb_pid= program_pid=
+cleanup() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+fail() {
+  echo "smoke.sh: $*" >&2
+  [ -f "$work/program.log" ] && cat "$work/program.log" >&2
+  exit 1
+}
+
+step() {
+  echo "-- $*"
+  sleep "$pause"
+}
+
+# A version-1 list document (columns A and B, one row: CELL,y) and its
+# AppleDouble sidecar with type "Tavr" and creator "qZt5". CELL is ASCII.
+write_document() {  # path, multi-list flag (0 or 1), cell
+  local path=$1 multi=$2 cell=$3
+  local sidecar
+  sidecar="$(dirname "$path")/._$(basename "$path")"
+  {
+    printf '\x03T:1\x00\x00\x00\x04\x010\x012\x011\x01%s\x00\x00\x00\x00' "$multi"
+    printf '\x00\x00\x00\x00\x00\x00\x00\x01A\x00\x00\x00\x00\x00\x00\x00\x01B'
+    printf '\x00\xff\x00\x00\x00\x00\x00\xff'
+    printf "\\x00\\x00\\x00\\x$(printf %02x "${#cell}")%s\\x00\\x00\\x00\\x01y" "$cell"
+  } >"$path"
+  {
+    printf '\x00\x05\x16\x07\x00\x02\x00\x00'
+    head -c 16 /dev/zero
+    printf '\x00\x01\x00\x00\x00\x09\x00\x00\x00\x26\x00\x00\x00\x20TavrqZt5'
+    head -c 24 /dev/zero
+  } >"$sidecar"
+}
+
+# The window of the program that is not `except`, once one shows.
+wait_for_window() {  # except
+  local tries=0 id
+  while [ "$tries" -lt 100 ]; do
+    for id in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
+      [ "$id" != "$1" ] && { echo "$id"; return 0; }
+    done
+    tries=$((tries + 1))
+    sleep 0.1
+  done
+  return 1
+}
+
+# Documents at three depths, with Japanese names.
+documents="$work/書類"
+mkdir -p "$documents/顧客/2024"
+write_document "$documents/会議室の予約.tvr" 0 meeting
+write_document "$documents/顧客/顧客一覧.tvr" 1 customers
+write_document "$documents/顧客/2024/在庫.tvr" 0 stock
+
+if [ "$watch" != 1 ]; then
+  export DISPLAY=:${DISPLAY_NUMBER:-98}
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  tries=0
+  until xdotool getdisplaygeometry >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 50 ] || fail "Xvfb did not start"
+    sleep 0.1
+  done
+fi
+
+mkdir -m 700 "$work/runtime"
+XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
+  LANG=C.UTF-8 "$program" >"$work/program.log" 2>&1 &
+program_pid=$!
+
+step "start the program"
+window=$(wait_for_window none) || fail "the window did not appear"
+xdotool windowmove "$window" 0 0
+xdotool windowfocus --sync "$window"
+
+step "scan: Ctrl+Shift+O, then the folder's path and Enter"
+xdotool key --clearmodifiers ctrl+shift+o
+dialog=$(wait_for_window "$window") || fail "no folder dialog"
+sleep "$pause"
+xdotool type --delay 40 "$documents"
+sleep "$pause"
+xdotool key Return
+tries=0
+while [ "$(xdotool search --onlyvisible --pid "$program_pid" | wc -l)" -gt 1 ]; do
+  tries=$((tries + 1))
+  [ "$tries" -lt 100 ] || fail "the folder dialog did not close"
+  sleep 0.1
+done
+
+step "select every row: a click into the list, then Ctrl+A"
+xdotool mousemove --window "$window" 300 250 click 1
+xdotool key --clearmodifiers ctrl+a
+
+# The toolbar's second button, "同一場所に変換", as laid out on this display
+# (the IPA Gothic font): if it moved, no package appears and the run fails.
+step "convert beside the sources: 同一場所に変換"
+xdotool mousemove --window "$window" 130 52 click 1
+message=$(wait_for_window "$window") || fail "no completion message"
+sleep 1  # let the message paint
+
+eval "$(xdotool getwindowgeometry --shell "$window")"
+mkdir -p "$(dirname "$output")"
+import -display "$DISPLAY" -window root "$work/root.png"
+convert "$work/root.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$output"
+echo "$output"
+
+step "close the message, quit with Ctrl+W"
+xdotool windowfocus --sync "$message"
+xdotool key Return
+xdotool windowfocus --sync "$window"
+xdotool key --clearmodifiers ctrl+w
+for _ in $(seq 50); do
+  kill -0 "$program_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$program_pid" 2>/dev/null && fail "the program did not quit"
+wait "$program_pid" || fail "the program ended with status $?"
+program_pid=
+
+status=0
+for pair in "会議室の予約.tvr meeting" "顧客/顧客一覧.tvr customers" "顧客/2024/在庫.tvr stock"; do
+  package="$documents/${pair% *}.tvrmd"
+  for file in pref csv colAttr window; do
+    [ -f "$package/$file" ] || { echo "missing: $package/$file" >&2; status=1; }
+  done
+  [ "$(cat "$package/csv" 2>/dev/null)" = "${pair##* },y" ] || { echo "wrong csv in $package" >&2; status=1; }
+done
+[ "$status" = 0 ] && echo "smoke run passed: 3 documents scanned and converted" || fail "packages missing"
