@@ -31,6 +31,26 @@ TEST(CsvCell, QuotesOnlyWhatNeedsIt) {
   }
 }
 
+// The scan goes by blocks of 8 and 16 bytes: a special byte is found at every
+// place in cells of every length around those sizes.
+TEST(CsvCell, FindsASpecialByteAnywhere) {
+  for (std::size_t size = 1; size <= 40; ++size) {
+    const std::string plain(size, 'a');
+    std::string line;
+    AppendCsvCell(line, plain);
+    EXPECT_EQ(line, plain) << size;
+    for (std::size_t at = 0; at < size; ++at) {
+      for (char special : {',', '"', '\r', '\n'}) {
+        std::string cell = plain;
+        cell[at] = special;
+        line.clear();
+        AppendCsvCell(line, cell);
+        EXPECT_EQ(line.front(), '"') << size << " " << at;
+      }
+    }
+  }
+}
+
 TEST(CsvCell, AStandardReaderGetsEveryCellBack) {
   std::string line;
   std::vector<std::string> cells;
