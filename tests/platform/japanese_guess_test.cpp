@@ -44,6 +44,17 @@ const Row kRows[] = {
     {"lone lead byte", "\x82", nullptr},
     {"unmapped pair, EUC-JP cut short", "\xEF\xA1\xEF", nullptr},
     {"lead byte before a byte that cannot trail", "\x85\x3F\x80", nullptr},
+    // Longer texts: runs of ASCII are skipped, and once only Mac OS Japanese
+    // is in question the rest is read by characters.
+    {"ASCII run, then kana", "ID-0001 note: \x82\xA9\x82\xC8", "Shift_JIS"},
+    {"ASCII run, then ESC", "abcdefghij\x1B", "ISO-2022-JP"},
+    {"ESC inside an ASCII run", "abc\x1B" "defghijk", "ISO-2022-JP"},
+    {"NUL inside an ASCII run", std::string("abcdefgh\0abcdefg", 16), "UTF-16"},
+    {"NUL after kanji", std::string("\x8A\xBF\0a", 4), "UTF-16"},
+    {"NUL after a byte that cannot trail", std::string("\x85\x3F\0a", 4), "UTF-16"},
+    {"unmapped pair whose trail is ASCII, before an ASCII run", "\x82" "ABCDEFGHIJ", nullptr},
+    {"full-width digit, then an ASCII run", "\x82\x4F" "ABCDEFGHIJ", "Shift_JIS"},
+    {"UTF-8 after an ASCII run", "Tavrin list \xE3\x81\x8B", "UTF-8"},
 };
 
 TEST(JapaneseGuessTest, ShortTexts) {

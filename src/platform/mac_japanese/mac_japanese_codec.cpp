@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/byte_words.h"
 #include "platform/mac_japanese/mac_japanese_table.h"
 #include "platform/utf8.h"
 
@@ -120,13 +121,8 @@ const Utf8Table& Utf8Slots() {
 // True when none of the 8 bytes is above 0x7F or is 0x5C (which reads as the
 // yen sign), so the 8 bytes are their own UTF-8.
 bool IsPlainAscii(const std::uint8_t* s) {
-  std::uint64_t word;
-  std::memcpy(&word, s, sizeof word);
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-  const std::uint64_t yen = word ^ (kOnes * 0x5C);
-  const bool hasYen = ((yen - kOnes) & ~yen & kHighs) != 0;
-  return (word & kHighs) == 0 && !hasYen;
+  const std::uint64_t word = LoadWord(s);
+  return !HasHighByte(word) && !HasByte(word, 0x5C);
 }
 
 // The slot of the single character at `s` and its byte count; nullptr for a
