@@ -29,9 +29,12 @@ namespace {
 std::string OneLine(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out += c;
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
   }
   return out;
 }
@@ -43,7 +46,9 @@ class BenchServices final : public Services {
     std::cerr << "CAUTION\t" << OneLine(d.message) << '\t' << OneLine(d.explanation) << '\n';
     return DialogButton::Action;
   }
-  void MsgBox(const std::string& text) override { std::cerr << "MSGBOX\t" << OneLine(text) << '\n'; }
+  void MsgBox(const std::string& text) override {
+    std::cerr << "MSGBOX\t" << OneLine(text) << '\n';
+  }
   void Beep() override {}
   void ShowURL(const std::string&) override {}
   void Launch(const std::filesystem::path&) override {}
@@ -75,9 +80,12 @@ int main(int argc, char** argv) {
   int i = 1;
   for (; i + 1 < argc && argv[i][0] == '-' && argv[i][1] == '-'; i += 2) {
     const std::string option = argv[i];
-    if (option == "--screen-height") screenHeight = std::atoi(argv[i + 1]);
-    else if (option == "--legacy-prefs") legacyPrefs = argv[i + 1];
-    else return Usage();
+    if (option == "--screen-height")
+      screenHeight = std::atoi(argv[i + 1]);
+    else if (option == "--legacy-prefs")
+      legacyPrefs = argv[i + 1];
+    else
+      return Usage();
   }
   if (argc - i < 2) return Usage();
   const std::filesystem::path outDir = argv[i++];

@@ -32,13 +32,15 @@ class Random {
   std::uint64_t state_;
 };
 
-const char* const kAsciiWords[] = {"alpha", "Tokyo", "2024-04-01", "ID-00917", "note",
-                                   "meeting room", "12,500", "OK", "pending", "Osaka"};
+const char* const kAsciiWords[] = {"alpha",        "Tokyo",  "2024-04-01", "ID-00917", "note",
+                                   "meeting room", "12,500", "OK",         "pending",  "Osaka"};
 
 std::string Cell(Random& random) {
   std::string cell;
   const std::uint32_t kind = random.Below(100);
-  const std::uint32_t words = kind < 5 ? 0 : kind < 95 ? 1 + random.Below(6) : 40 + random.Below(40);
+  const std::uint32_t words = kind < 5    ? 0
+                              : kind < 95 ? 1 + random.Below(6)
+                                          : 40 + random.Below(40);
   const bool japanese = random.Below(100) < 60;
   for (std::uint32_t i = 0; i < words; ++i) {
     if (japanese) {
@@ -54,7 +56,8 @@ std::string Cell(Random& random) {
 }
 
 int Usage() {
-  std::cerr << "usage: make_large_document OUT.tvr SIZE_MB [--cells OUT.txt] [--columns N] [--seed S]\n";
+  std::cerr
+      << "usage: make_large_document OUT.tvr SIZE_MB [--cells OUT.txt] [--columns N] [--seed S]\n";
   return 2;
 }
 
@@ -69,10 +72,14 @@ int main(int argc, char** argv) {
   std::uint64_t seed = 20240401;
   for (int i = 3; i + 1 < argc; i += 2) {
     const std::string option = argv[i];
-    if (option == "--cells") cellsPath = argv[i + 1];
-    else if (option == "--columns") columns = std::atoi(argv[i + 1]);
-    else if (option == "--seed") seed = std::strtoull(argv[i + 1], nullptr, 10);
-    else return Usage();
+    if (option == "--cells")
+      cellsPath = argv[i + 1];
+    else if (option == "--columns")
+      columns = std::atoi(argv[i + 1]);
+    else if (option == "--seed")
+      seed = std::strtoull(argv[i + 1], nullptr, 10);
+    else
+      return Usage();
   }
   if (columns < 1 || target == 0) return Usage();
 
@@ -86,7 +93,8 @@ int main(int argc, char** argv) {
   head.prefNumbers[50] = "12";
   head.prefStrings = {"Osaka"};
   for (int c = 0; c < columns; ++c) {
-    head.columns.push_back({(120 << 16) | (c % 4), legacy::kSjisWords[c % std::size(legacy::kSjisWords)].sjis,
+    head.columns.push_back({(120 << 16) | (c % 4),
+                            legacy::kSjisWords[c % std::size(legacy::kSjisWords)].sjis,
                             0x102030 * c});
   }
   std::string bytes = head.Bytes();

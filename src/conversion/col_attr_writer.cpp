@@ -10,8 +10,7 @@
 namespace {
 
 // One column's dict; the keys in ASCII order.
-void WriteColumn(std::int32_t info, const std::string& name, std::int32_t colour,
-                 LineSink& out) {
+void WriteColumn(std::int32_t info, const std::string& name, std::int32_t colour, LineSink& out) {
   const ColourParts rgb = SplitColourWord(colour);  // red high, blue low
   out.WriteLine("<dict>");
   WriteKey(out, "columnAlign");
@@ -44,8 +43,8 @@ void WriteColumn(std::int32_t info, const std::string& name, std::int32_t colour
 }  // namespace
 
 void WriteColAttr(std::int32_t columnCount, const std::vector<std::int32_t>& pCinfo,
-                  const std::vector<std::string>& pCname,
-                  const std::vector<std::int32_t>& pCcolor, LineSink& out) {
+                  const std::vector<std::string>& pCname, const std::vector<std::int32_t>& pCcolor,
+                  LineSink& out) {
   const auto count = static_cast<std::size_t>(columnCount < 0 ? 0 : columnCount);
   if (pCinfo.size() < count || pCname.size() < count || pCcolor.size() < count) {
     throw OutOfBoundsException("column list shorter than the column count " + Str(columnCount));

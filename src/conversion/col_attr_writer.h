@@ -13,5 +13,5 @@
 // per column. Throws OutOfBoundsException when a list is shorter than
 // `columnCount`, otherwise only what `out` throws.
 void WriteColAttr(std::int32_t columnCount, const std::vector<std::int32_t>& pCinfo,
-                  const std::vector<std::string>& pCname,
-                  const std::vector<std::int32_t>& pCcolor, LineSink& out);
+                  const std::vector<std::string>& pCname, const std::vector<std::int32_t>& pCcolor,
+                  LineSink& out);

@@ -33,15 +33,24 @@ LegacyDocumentReader::LegacyDocumentReader(BinaryStream& stream)
 
 std::string LegacyDocumentReader::Describe(const Field& field) {
   switch (field.kind) {
-    case Kind::Header: return "書類のヘッダ";
-    case Kind::PrefCount: return "プリファレンス数値の個数";
-    case Kind::PrefNumber: return Ordinal(field.index) + "番目のプリファレンス数値";
-    case Kind::StringCount: return "プリファレンス文字列の個数";
-    case Kind::PrefString: return Ordinal(field.index) + "番目のプリファレンス文字列";
-    case Kind::ColumnInfo: return Ordinal(field.index) + "列目の列情報";
-    case Kind::ColumnName: return Ordinal(field.index) + "列目の列名";
-    case Kind::ColumnColour: return Ordinal(field.index) + "列目の列の色";
-    case Kind::Cell: return Ordinal(field.index) + "行目・" + Ordinal(field.column) + "列目のセル";
+    case Kind::Header:
+      return "書類のヘッダ";
+    case Kind::PrefCount:
+      return "プリファレンス数値の個数";
+    case Kind::PrefNumber:
+      return Ordinal(field.index) + "番目のプリファレンス数値";
+    case Kind::StringCount:
+      return "プリファレンス文字列の個数";
+    case Kind::PrefString:
+      return Ordinal(field.index) + "番目のプリファレンス文字列";
+    case Kind::ColumnInfo:
+      return Ordinal(field.index) + "列目の列情報";
+    case Kind::ColumnName:
+      return Ordinal(field.index) + "列目の列名";
+    case Kind::ColumnColour:
+      return Ordinal(field.index) + "列目の列の色";
+    case Kind::Cell:
+      return Ordinal(field.index) + "行目・" + Ordinal(field.column) + "列目のセル";
   }
   return "書類の項目";
 }

@@ -179,8 +179,7 @@ bool ListConverter::CheckMulti(const FolderItem& file) {
   }
 }
 
-void ListConverter::CautionNotConverted(const FolderItem& source,
-                                        const std::string& reason) const {
+void ListConverter::CautionNotConverted(const FolderItem& source, const std::string& reason) const {
   gCautionDlg1(window_, "書類を変換できませんでした。",
                "書類：" + source.AbsolutePath() + "\n理由：" + reason);
 }

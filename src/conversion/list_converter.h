@@ -35,8 +35,8 @@ class ListConverter {
   // Reads the column, colour and row blocks into pCinfo, pCname and pCcolor
   // (appending) and writes one `csv` line per row, one row in memory at a
   // time. Throws ConversionError when the document ends early.
-  void FileConvCSV(LegacyDocumentReader& reader, std::int32_t columnCount,
-                   std::int32_t rowCount, LineSink& out);
+  void FileConvCSV(LegacyDocumentReader& reader, std::int32_t columnCount, std::int32_t rowCount,
+                   LineSink& out);
   // `colAttr` from pCinfo, pCname and pCcolor.
   void FileConvColAttr(std::int32_t columnCount, LineSink& out) const;
   // `window` from the source's 'WPos' 128 resource and the screen height.

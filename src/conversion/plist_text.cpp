@@ -20,9 +20,8 @@ void WriteElement(LineSink& out, std::string_view tag, std::string_view text) {
 
 void WritePlistHead(LineSink& out) {
   out.WriteLine(R"(<?xml version="1.0" encoding="UTF-8"?>)");
-  out.WriteLine(
-      R"(<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" )"
-      R"("http://www.apple.com/DTDs/PropertyList-1.0.dtd">)");
+  out.WriteLine(R"(<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" )"
+                R"("http://www.apple.com/DTDs/PropertyList-1.0.dtd">)");
   out.WriteLine(R"(<plist version="1.0">)");
   out.WriteLine("<dict>");
 }
@@ -34,9 +33,7 @@ void WritePlistTail(LineSink& out) {
 
 void WriteKey(LineSink& out, std::string_view key) { WriteElement(out, "key", key); }
 
-void WriteInteger(LineSink& out, std::int64_t value) {
-  WriteElement(out, "integer", Str(value));
-}
+void WriteInteger(LineSink& out, std::int64_t value) { WriteElement(out, "integer", Str(value)); }
 
 void WriteReal(LineSink& out, std::int64_t value) { WriteElement(out, "real", Str(value)); }
 

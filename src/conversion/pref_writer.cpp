@@ -25,8 +25,7 @@ struct Entry {
 
 }  // namespace
 
-void WritePref(const std::array<std::int32_t, 51>& pPref,
-               const std::array<std::string, 21>& pPrefS,
+void WritePref(const std::array<std::int32_t, 51>& pPref, const std::array<std::string, 21>& pPrefS,
                const std::array<std::int32_t, 51>& gPref, LineSink& out) {
   // The background word keeps blue high and red low; the highlight word the
   // other way round.

@@ -11,6 +11,5 @@
 // strings and the program's settings (`scrollKind` and `winGeo` come from
 // `gPref`). The font name `pPrefS`(0) is Mac OS Japanese and is written as
 // UTF-8. Throws only what `out` throws.
-void WritePref(const std::array<std::int32_t, 51>& pPref,
-               const std::array<std::string, 21>& pPrefS,
+void WritePref(const std::array<std::int32_t, 51>& pPref, const std::array<std::string, 21>& pPrefS,
                const std::array<std::int32_t, 51>& gPref, LineSink& out);

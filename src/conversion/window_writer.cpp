@@ -10,8 +10,8 @@ namespace {
 // and no clamping (a window below the screen gets a negative position).
 std::string BottomUpPosition(std::int32_t screenHeight, std::int32_t top, std::int32_t height) {
   const std::uint32_t y = static_cast<std::uint32_t>(screenHeight) -
-                          static_cast<std::uint32_t>(top) -
-                          static_cast<std::uint32_t>(height) + 22u;
+                          static_cast<std::uint32_t>(top) - static_cast<std::uint32_t>(height) +
+                          22u;
   return Str(static_cast<std::int32_t>(y));
 }
 

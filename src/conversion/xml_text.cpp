@@ -55,10 +55,17 @@ std::string XmlText(std::string_view text) {
       continue;
     }
     switch (code) {
-      case '&': out.append("&amp;"); break;
-      case '<': out.append("&lt;"); break;
-      case '>': out.append("&gt;"); break;
-      default: out.append(text.substr(at, length));
+      case '&':
+        out.append("&amp;");
+        break;
+      case '<':
+        out.append("&lt;");
+        break;
+      case '>':
+        out.append("&gt;");
+        break;
+      default:
+        out.append(text.substr(at, length));
     }
     at += length;
   }

@@ -49,7 +49,8 @@ TEST(ColAttrWriter, ColumnKeysRunInColumnOrder) {
       keys.push_back(inner);
     }
   }
-  EXPECT_EQ(keys, (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+  EXPECT_EQ(keys,
+            (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
   EXPECT_EQ(ValueLineAfter(text, "columnName", 10), "<string>c10</string>");
 }
 
@@ -92,7 +93,8 @@ TEST(ColAttrWriter, ColourWordIsRedGreenBlueFromHighToLow) {
   for (const auto& c : cases) {
     const std::string text = Write(1, {{0}, {""}, {c.colour}});
     EXPECT_EQ(ValueLineAfter(text, "columnColorRed"), std::string("<real>") + c.red + "</real>");
-    EXPECT_EQ(ValueLineAfter(text, "columnColorGreen"), std::string("<real>") + c.green + "</real>");
+    EXPECT_EQ(ValueLineAfter(text, "columnColorGreen"),
+              std::string("<real>") + c.green + "</real>");
     EXPECT_EQ(ValueLineAfter(text, "columnColorBlue"), std::string("<real>") + c.blue + "</real>");
   }
 }

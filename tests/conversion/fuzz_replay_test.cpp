@@ -27,10 +27,10 @@ TEST_P(FuzzReplay, EveryInputKeepsThePromises) {
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
     const std::string input = ReadBytes(entry.path());
-    EXPECT_EQ(legacy::RunFileConvFuzzCase(scratch.path(),
-                                          reinterpret_cast<const std::uint8_t*>(input.data()),
-                                          input.size()),
-              "")
+    EXPECT_EQ(
+        legacy::RunFileConvFuzzCase(
+            scratch.path(), reinterpret_cast<const std::uint8_t*>(input.data()), input.size()),
+        "")
         << entry.path();
     ++replayed;
   }

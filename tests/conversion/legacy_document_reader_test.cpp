@@ -63,21 +63,39 @@ TEST(LegacyDocumentReader, NamesTheFieldAndWhereItFailed) {
        "書類のヘッダを読み込む途中で書類が終わっています（先頭から0バイト目）。"},
       {"count cut", "\x00\x00\x01"s, [](auto& r) { r.ReadLong({Kind::PrefCount}); },
        "プリファレンス数値の個数を読み込む途中で書類が終わっています（先頭から0バイト目）。"},
-      {"second number cut", "\x01" "1\x02" "1",
+      {"second number cut",
+       "\x01"
+       "1\x02"
+       "1",
        [](auto& r) {
          r.ReadShortString({Kind::PrefNumber, 0});
          r.ReadShortString({Kind::PrefNumber, 1});
        },
        "2番目のプリファレンス数値を読み込む途中で書類が終わっています（先頭から2バイト目）。"},
-      {"string cut", "\x01", [](auto& r) { r.ReadShortString({Kind::PrefString, 20}); },
+      {"string cut", "\x01",
+       [](auto& r) {
+         r.ReadShortString({Kind::PrefString, 20});
+       },
        "21番目のプリファレンス文字列を読み込む途中で書類が終わっています（先頭から0バイト目）。"},
-      {"column info cut", "\x00\x00"s, [](auto& r) { r.ReadLong({Kind::ColumnInfo, 0}); },
+      {"column info cut", "\x00\x00"s,
+       [](auto& r) {
+         r.ReadLong({Kind::ColumnInfo, 0});
+       },
        "1列目の列情報を読み込む途中で書類が終わっています（先頭から0バイト目）。"},
-      {"colour cut", "\x00"s, [](auto& r) { r.ReadLong({Kind::ColumnColour, 6}); },
+      {"colour cut", "\x00"s,
+       [](auto& r) {
+         r.ReadLong({Kind::ColumnColour, 6});
+       },
        "7列目の列の色を読み込む途中で書類が終わっています（先頭から0バイト目）。"},
-      {"cell length cut", "\x00\x00"s, [](auto& r) { r.ReadLongString({Kind::Cell, 4, 1}); },
+      {"cell length cut", "\x00\x00"s,
+       [](auto& r) {
+         r.ReadLongString({Kind::Cell, 4, 1});
+       },
        "5行目・2列目のセルを読み込む途中で書類が終わっています（先頭から0バイト目）。"},
-      {"negative length", Long(-2), [](auto& r) { r.ReadLongString({Kind::ColumnName, 2}); },
+      {"negative length", Long(-2),
+       [](auto& r) {
+         r.ReadLongString({Kind::ColumnName, 2});
+       },
        "3列目の列名の長さが負の値（-2）です（先頭から0バイト目）。"},
       {"length past the end", "\x01x" + Long(10) + "abc",
        [](auto& r) {

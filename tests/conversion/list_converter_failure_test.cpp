@@ -2,7 +2,6 @@
 // document and the reason, and leaves no package file changed.
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include "conversion/list_converter.h"
@@ -46,7 +45,8 @@ TEST_F(ListConverterFailureTest, EveryTruncationIsRefusedAndLeavesNothingBehind)
     const bool endsEarly = reason.find("途中で書類が終わっています") != std::string::npos ||
                            reason.find("が書類の残り") != std::string::npos;
     EXPECT_TRUE(endsEarly) << length << ": " << reason;
-    EXPECT_EQ(Listing(scratch.path()), (std::vector<std::string>{"._doc.tvr", "doc.tvr"})) << length;
+    EXPECT_EQ(Listing(scratch.path()), (std::vector<std::string>{"._doc.tvr", "doc.tvr"}))
+        << length;
   }
   legacy::WriteDocument(source.Path(), bytes);
   EXPECT_TRUE(converter.FileConv(source, PackageOf(source)));
@@ -96,11 +96,15 @@ TEST_F(ListConverterFailureTest, DocumentsThatPromiseMoreThanTheyHold) {
     std::string bytes;
     std::string reason;
   } cases[] = {
-      {"52 numbers", withNumbers(52), "プリファレンス数値が52個あり、読み込める51個を超えています。"},
-      {"22 strings", withStrings(22), "プリファレンス文字列が22個あり、読み込める21個を超えています。"},
-      {"negative cell length", withCell(-1), "1行目・1列目のセルの長さが負の値（-1）です（先頭から33バイト目）。"},
+      {"52 numbers", withNumbers(52),
+       "プリファレンス数値が52個あり、読み込める51個を超えています。"},
+      {"22 strings", withStrings(22),
+       "プリファレンス文字列が22個あり、読み込める21個を超えています。"},
+      {"negative cell length", withCell(-1),
+       "1行目・1列目のセルの長さが負の値（-1）です（先頭から33バイト目）。"},
       {"cell past the end", withCell(4),
-       "1行目・1列目のセルの長さ（4バイト）が書類の残り（3バイト）を超えています（先頭から33バイト目）。"},
+       "1行目・1列目のセルの長さ（4バイト）が書類の残り（3バイト）を超えています（先頭から33バイト"
+       "目）。"},
       {"more columns than written", manyColumns(),
        "4列目の列情報を読み込む途中で書類が終わっています（先頭から55バイト目）。"},
   };
@@ -161,7 +165,8 @@ TEST_F(ListConverterFailureTest, ReadOnlyExistingPackageKeepsItsFiles) {
   ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
   fs::permissions(PackageOf(source).Path(), fs::perms::owner_read | fs::perms::owner_exec);
   const FolderSnapshot before = Snapshot(scratch.path());
-  EXPECT_NE(Refused(source, PackageOf(source)).find("「pref」を作成できませんでした"), std::string::npos);
+  EXPECT_NE(Refused(source, PackageOf(source)).find("「pref」を作成できませんでした"),
+            std::string::npos);
   EXPECT_EQ(Snapshot(scratch.path()), before);
 }
 
@@ -171,7 +176,8 @@ TEST_F(ListConverterFailureTest, AFolderInsideThePackageInTheWayOfAFile) {
   fs::remove(PackageOf(source).Path() / "colAttr");
   fs::create_directory(PackageOf(source).Path() / "colAttr");
   const FolderSnapshot before = Snapshot(scratch.path());
-  EXPECT_NE(Refused(source, PackageOf(source)).find("「colAttr」という名前のフォルダ"), std::string::npos);
+  EXPECT_NE(Refused(source, PackageOf(source)).find("「colAttr」という名前のフォルダ"),
+            std::string::npos);
   EXPECT_EQ(Snapshot(scratch.path()), before);
 }
 
@@ -190,8 +196,8 @@ TEST_F(ListConverterFailureTest, ConvertingIntoAnExistingPackageReplacesOnlyItsF
   }
   legacy::WriteBytes(package / "Attachments" / "a.png", "png");
   ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
-  EXPECT_EQ(Listing(package), (std::vector<std::string>{"Attachments", "colAttr", "csv", "notes.txt",
-                                                        "pref", "window"}));
+  EXPECT_EQ(Listing(package), (std::vector<std::string>{"Attachments", "colAttr", "csv",
+                                                        "notes.txt", "pref", "window"}));
   EXPECT_EQ(ReadBytes(package / "csv"), "x,y\n,日本\n");
   EXPECT_EQ(ReadBytes(package / "notes.txt"), "old");
   EXPECT_EQ(ReadBytes(package / "Attachments" / "a.png"), "png");

@@ -15,11 +15,11 @@ using legacy::Document;
 
 // A version-1 multi-list document: numbers 0, 2, 1, 1; no strings; columns A
 // and B with info words 0 and colours 0x00FF0000 and 0x000000FF; one row x, y.
-const std::string kSmallDocument = Hex(
-    "03 54 3A 31  00 00 00 04  01 30 01 32 01 31 01 31  00 00 00 00"
-    "00 00 00 00 00 00 00 01 41  00 00 00 00 00 00 00 01 42"
-    "00 FF 00 00  00 00 00 FF"
-    "00 00 00 01 78  00 00 00 01 79");
+const std::string kSmallDocument =
+    Hex("03 54 3A 31  00 00 00 04  01 30 01 32 01 31 01 31  00 00 00 00"
+        "00 00 00 00 00 00 00 01 41  00 00 00 00 00 00 00 01 42"
+        "00 FF 00 00  00 00 00 FF"
+        "00 00 00 01 78  00 00 00 01 79");
 
 const std::string kHead =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -34,12 +34,15 @@ std::string ColumnDict(const std::string& index, const std::string& blue, const 
          "<key>columnAlign</key>\n<integer>0</integer>\n"
          "<key>columnAuto</key>\n<integer>0</integer>\n"
          "<key>columnBold</key>\n<integer>0</integer>\n"
-         "<key>columnColorBlue</key>\n<real>" + blue + "</real>\n" +
+         "<key>columnColorBlue</key>\n<real>" +
+         blue + "</real>\n" +
          "<key>columnColorGreen</key>\n<real>0</real>\n"
-         "<key>columnColorRed</key>\n<real>" + red + "</real>\n" +
+         "<key>columnColorRed</key>\n<real>" +
+         red + "</real>\n" +
          "<key>columnItalic</key>\n<integer>0</integer>\n"
          "<key>columnKind</key>\n<integer>0</integer>\n"
-         "<key>columnName</key>\n<string>" + name + "</string>\n" +
+         "<key>columnName</key>\n<string>" +
+         name + "</string>\n" +
          "<key>columnNumb</key>\n<integer>0</integer>\n"
          "<key>columnUline</key>\n<integer>0</integer>\n"
          "<key>columnWidth</key>\n<real>0</real>\n"
@@ -71,47 +74,49 @@ TEST_F(ListConverterTest, SmallDocumentByteByByte) {
   const FolderItem source = WriteDocument("list.tvr", kSmallDocument);
   ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
   EXPECT_TRUE(services.cautions.empty());
+  // One yield per loop turn: 4 numbers, 2 columns, 2 colours, 1 further cell,
+  // 1 row, 2 columns of colAttr.
+  EXPECT_EQ(services.yields, 12);
   EXPECT_EQ((std::vector<std::int32_t>(converter.pPref.begin(), converter.pPref.begin() + 4)),
             (std::vector<std::int32_t>{0, 2, 1, 1}));
   EXPECT_EQ(Listing(scratch.path()),
             (std::vector<std::string>{"._list.tvr", "list.tvr", "list.tvr.tvrmd"}));
   const FolderItem package = PackageOf(source);
-  EXPECT_EQ(Listing(package.Path()), (std::vector<std::string>{"colAttr", "csv", "pref", "window"}));
+  EXPECT_EQ(Listing(package.Path()),
+            (std::vector<std::string>{"colAttr", "csv", "pref", "window"}));
   EXPECT_EQ(PackageFile(package, "csv"), "x,y\n");
-  EXPECT_EQ(PackageFile(package, "pref"),
-            kHead +
-                "<key>bgClrBlue</key>\n<real>0</real>\n"
-                "<key>bgClrCng</key>\n<integer>0</integer>\n"
-                "<key>bgClrGreen</key>\n<real>0</real>\n"
-                "<key>bgClrOdd</key>\n<integer>0</integer>\n"
-                "<key>bgClrRed</key>\n<real>0</real>\n"
-                "<key>cellFontName</key>\n<string></string>\n"
-                "<key>cellFontSize</key>\n<integer>0</integer>\n"
-                "<key>cellLineH</key>\n<integer>0</integer>\n"
-                "<key>cellLineV</key>\n<integer>0</integer>\n"
-                "<key>headerKind</key>\n<integer>0</integer>\n"
-                "<key>hiClrBlue</key>\n<real>0</real>\n"
-                "<key>hiClrCng</key>\n<integer>0</integer>\n"
-                "<key>hiClrGreen</key>\n<real>0</real>\n"
-                "<key>hiClrRed</key>\n<real>0</real>\n"
-                "<key>rowKind</key>\n<integer>1</integer>\n"
-                "<key>scrollKind</key>\n<integer>0</integer>\n"
-                "<key>winGeo</key>\n<integer>1</integer>\n" +
-                kTail);
+  EXPECT_EQ(PackageFile(package, "pref"), kHead +
+                                              "<key>bgClrBlue</key>\n<real>0</real>\n"
+                                              "<key>bgClrCng</key>\n<integer>0</integer>\n"
+                                              "<key>bgClrGreen</key>\n<real>0</real>\n"
+                                              "<key>bgClrOdd</key>\n<integer>0</integer>\n"
+                                              "<key>bgClrRed</key>\n<real>0</real>\n"
+                                              "<key>cellFontName</key>\n<string></string>\n"
+                                              "<key>cellFontSize</key>\n<integer>0</integer>\n"
+                                              "<key>cellLineH</key>\n<integer>0</integer>\n"
+                                              "<key>cellLineV</key>\n<integer>0</integer>\n"
+                                              "<key>headerKind</key>\n<integer>0</integer>\n"
+                                              "<key>hiClrBlue</key>\n<real>0</real>\n"
+                                              "<key>hiClrCng</key>\n<integer>0</integer>\n"
+                                              "<key>hiClrGreen</key>\n<real>0</real>\n"
+                                              "<key>hiClrRed</key>\n<real>0</real>\n"
+                                              "<key>rowKind</key>\n<integer>1</integer>\n"
+                                              "<key>scrollKind</key>\n<integer>0</integer>\n"
+                                              "<key>winGeo</key>\n<integer>1</integer>\n" +
+                                              kTail);
   EXPECT_EQ(PackageFile(package, "colAttr"),
             kHead + ColumnDict("0", "0", "255", "A") + ColumnDict("1", "255", "0", "B") + kTail);
-  EXPECT_EQ(PackageFile(package, "window"),
-            kHead +
-                "<key>scrollH</key>\n<real>0</real>\n"
-                "<key>scrollV</key>\n<real>0</real>\n"
-                "<key>scrollX</key>\n<real>0</real>\n"
-                "<key>scrollY</key>\n<real>0</real>\n"
-                "<key>toolbar</key>\n<integer>1</integer>\n"
-                "<key>winHeight</key>\n<real>480</real>\n"
-                "<key>winPosX</key>\n<real>10</real>\n"
-                "<key>winPosY</key>\n<real>392</real>\n"
-                "<key>winWidth</key>\n<real>640</real>\n" +
-                kTail);
+  EXPECT_EQ(PackageFile(package, "window"), kHead +
+                                                "<key>scrollH</key>\n<real>0</real>\n"
+                                                "<key>scrollV</key>\n<real>0</real>\n"
+                                                "<key>scrollX</key>\n<real>0</real>\n"
+                                                "<key>scrollY</key>\n<real>0</real>\n"
+                                                "<key>toolbar</key>\n<integer>1</integer>\n"
+                                                "<key>winHeight</key>\n<real>480</real>\n"
+                                                "<key>winPosX</key>\n<real>10</real>\n"
+                                                "<key>winPosY</key>\n<real>392</real>\n"
+                                                "<key>winWidth</key>\n<real>640</real>\n" +
+                                                kTail);
   EXPECT_TRUE(converter.CheckMulti(source));
 }
 
@@ -142,9 +147,9 @@ TEST_F(ListConverterTest, FormatVersionIsTheHeadersSecondField) {
   const struct {
     const char* header;
     bool converts;
-  } cases[] = {{"T:1", true},    {"T:1.0", true}, {"T:01", true},  {":1", true},
-               {"x:1:9", true},  {"T: 1", true},  {"T:2", false},  {"T:1.5", false},
-               {"T1", false},    {"", false},     {"T:", false},   {"1:2", false}};
+  } cases[] = {{"T:1", true},   {"T:1.0", true}, {"T:01", true}, {":1", true},
+               {"x:1:9", true}, {"T: 1", true},  {"T:2", false}, {"T:1.5", false},
+               {"T1", false},   {"", false},     {"T:", false},  {"1:2", false}};
   int n = 0;
   for (const auto& c : cases) {
     Document doc = Document::WithTable({{0, "A", 0}}, {{"x"}});
@@ -181,7 +186,8 @@ TEST_F(ListConverterTest, EveryDocumentStartsFromACleanState) {
   const Package after = Convert("narrow.tvr", narrow.Bytes());
   ASSERT_TRUE(after.converted);
   for (const char* file : {"pref", "csv", "colAttr", "window"}) {
-    EXPECT_EQ(PackageFile(PackageOf(alone), file), PackageFile(PackageOf(FolderItem(scratch.path() / "narrow.tvr")), file))
+    EXPECT_EQ(PackageFile(PackageOf(alone), file),
+              PackageFile(PackageOf(FolderItem(scratch.path() / "narrow.tvr")), file))
         << file;
   }
   EXPECT_EQ(ValueLineAfter(after.pref, "cellFontSize"), "<integer>0</integer>");
@@ -225,15 +231,17 @@ TEST_F(ListConverterTest, ColumnAndRowCountsOfZeroAndBelow) {
 
 TEST_F(ListConverterTest, LongAndEmptyStrings) {
   const std::string longCell(100000, 'L');
-  Document doc = Document::WithTable({{0, "", 0}, {0, "B", 0}, {0, "C", 0}},
-                                     {{"", "b", "c"}, {"a", "", "c"}, {"a", "b", ""}, {longCell, "", longCell}});
+  Document doc = Document::WithTable(
+      {{0, "", 0}, {0, "B", 0}, {0, "C", 0}},
+      {{"", "b", "c"}, {"a", "", "c"}, {"a", "b", ""}, {longCell, "", longCell}});
   doc.header = std::string(250, 'X') + ":1:";
   doc.prefStrings = {std::string(255, 'F'), ""};
   const Package p = Convert("long.tvr", doc.Bytes());
   ASSERT_TRUE(p.converted);
   EXPECT_EQ(p.csv, ",b,c\na,,c\na,b,\n" + longCell + ",," + longCell + "\n");
   EXPECT_EQ(converter.pCname, (std::vector<std::string>{"", "B", "C"}));
-  EXPECT_EQ(ValueLineAfter(p.pref, "cellFontName"), "<string>" + std::string(255, 'F') + "</string>");
+  EXPECT_EQ(ValueLineAfter(p.pref, "cellFontName"),
+            "<string>" + std::string(255, 'F') + "</string>");
 }
 
 TEST_F(ListConverterTest, CsvIsUtf8AndAStandardReaderGetsEveryCellBack) {
@@ -246,13 +254,12 @@ TEST_F(ListConverterTest, CsvIsUtf8AndAStandardReaderGetsEveryCellBack) {
       {"first\nline", kSjisWords[7].sjis, ""},
   };
   const std::vector<std::vector<std::string>> cells = {
-      {"日本語", "東京都", "表"},
-      {"日本語", "a,b", "say \"hi\""},
-      {"a,b", "line\nbreak", "cr\rhere"},
-      {"q\"uote", "", "x"},
+      {"日本語", "東京都", "表"},         {"日本語", "a,b", "say \"hi\""},
+      {"a,b", "line\nbreak", "cr\rhere"}, {"q\"uote", "", "x"},
       {"first\nline", "ソ", ""},
   };
-  const Package p = Convert("cells.tvr", Document::WithTable({{0, "A", 0}, {0, "B", 0}, {0, "C", 0}}, rows).Bytes());
+  const Package p = Convert(
+      "cells.tvr", Document::WithTable({{0, "A", 0}, {0, "B", 0}, {0, "C", 0}}, rows).Bytes());
   ASSERT_TRUE(p.converted);
   std::string error;
   const auto records = ReadCsv(p.csv, &error);
@@ -262,15 +269,16 @@ TEST_F(ListConverterTest, CsvIsUtf8AndAStandardReaderGetsEveryCellBack) {
 }
 
 TEST_F(ListConverterTest, OneColumnLinesKeepTheirTrailingComma) {
-  const Package p = Convert("one.tvr", Document::WithTable({{0, "A", 0}}, {{"a,b"}, {"c"}}).Bytes());
+  const Package p =
+      Convert("one.tvr", Document::WithTable({{0, "A", 0}}, {{"a,b"}, {"c"}}).Bytes());
   ASSERT_TRUE(p.converted);
   EXPECT_EQ(p.csv, "\"a,b\",\nc,\n");
   EXPECT_EQ(ReadCsv(p.csv), (CsvRecords{{"a,b", ""}, {"c", ""}}));
 }
 
 TEST_F(ListConverterTest, PropertyListsStayXmlWhateverTheNamesHold) {
-  Document doc = Document::WithTable({{-1, "R&D", 0}, {0, "<b>", 0}, {0, std::string("\x01\x93", 2), 0}},
-                                     {{"a", "b", "c"}});
+  Document doc = Document::WithTable(
+      {{-1, "R&D", 0}, {0, "<b>", 0}, {0, std::string("\x01\x93", 2), 0}}, {{"a", "b", "c"}});
   doc.prefStrings = {"A&B<C>"};
   const Package p = Convert("xml.tvr", doc.Bytes(), legacy::WPosFork("<1>\t0\t&\t0"));
   ASSERT_TRUE(p.converted);
@@ -319,14 +327,42 @@ TEST_F(ListConverterTest, CheckMultiReadsPreferenceNumberThreeWhereThereIsOne) {
     bool multi;
   } cases[] = {
       {"multi", kSmallDocument, true},
-      {"single", [] { Document d = Document::WithTable({}, {}, 0); return d.Bytes(); }(), false},
-      {"negative", [] { Document d = Document::WithTable({}, {}, -1); return d.Bytes(); }(), false},
-      {"version 2", [] { Document d = Document::WithTable({}, {}, 1); d.header = "T:2"; return d.Bytes(); }(), false},
+      {"single",
+       [] {
+         Document d = Document::WithTable({}, {}, 0);
+         return d.Bytes();
+       }(),
+       false},
+      {"negative",
+       [] {
+         Document d = Document::WithTable({}, {}, -1);
+         return d.Bytes();
+       }(),
+       false},
+      {"version 2",
+       [] {
+         Document d = Document::WithTable({}, {}, 1);
+         d.header = "T:2";
+         return d.Bytes();
+       }(),
+       false},
       {"version 1.0, five numbers",
-       [] { Document d = Document::WithTable({}, {}, 3); d.header = "T:1.0"; d.prefNumbers.push_back("0"); return d.Bytes(); }(),
+       [] {
+         Document d = Document::WithTable({}, {}, 3);
+         d.header = "T:1.0";
+         d.prefNumbers.push_back("0");
+         return d.Bytes();
+       }(),
        true},
       // Three numbers, then a string that reads like a fourth number.
-      {"three numbers", [] { Document d; d.prefNumbers = {"0", "0", "0"}; d.prefStrings = {"5"}; return d.Bytes(); }(), false},
+      {"three numbers",
+       [] {
+         Document d;
+         d.prefNumbers = {"0", "0", "0"};
+         d.prefStrings = {"5"};
+         return d.Bytes();
+       }(),
+       false},
       {"cut after three", kSmallDocument.substr(0, 14), false},
       {"empty", "", false},
   };

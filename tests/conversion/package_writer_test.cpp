@@ -24,7 +24,8 @@ TEST(PackageWriter, FilesAppearOnlyOnCommitAndInTheOrderOpened) {
   EXPECT_EQ(ReadBytes(target.Path() / "pref"), "p\n");
   EXPECT_EQ(ReadBytes(target.Path() / "csv"), "c\n");
   // Committed in order: pref is never newer than csv.
-  EXPECT_LE(fs::last_write_time(target.Path() / "pref"), fs::last_write_time(target.Path() / "csv"));
+  EXPECT_LE(fs::last_write_time(target.Path() / "pref"),
+            fs::last_write_time(target.Path() / "csv"));
 }
 
 TEST(PackageWriter, WithoutCommitANewPackageIsRemoved) {

@@ -87,21 +87,23 @@ TEST_P(PrefColourWord, SplitsIntoThreeRealsWithoutMasking) {
   EXPECT_EQ(ValueLineAfter(pref, "hiClrBlue"), real(c.low));
 }
 
-INSTANTIATE_TEST_SUITE_P(Words, PrefColourWord,
-                         ::testing::Values(ColourCase{1193046, "18", "52", "86"},
-                                           ColourCase{16777215, "255", "255", "255"},
-                                           ColourCase{0, "0", "0", "0"},
-                                           ColourCase{16777216, "256", "0", "0"},
-                                           ColourCase{-1, "0", "0", "-1"},
-                                           ColourCase{-70000, "-1", "-17", "-112"},
-                                           ColourCase{-65536, "-1", "0", "0"},
-                                           ColourCase{INT32_MIN, "-32768", "0", "0"}));
+INSTANTIATE_TEST_SUITE_P(
+    Words, PrefColourWord,
+    ::testing::Values(ColourCase{1193046, "18", "52", "86"},
+                      ColourCase{16777215, "255", "255", "255"}, ColourCase{0, "0", "0", "0"},
+                      ColourCase{16777216, "256", "0", "0"}, ColourCase{-1, "0", "0", "-1"},
+                      ColourCase{-70000, "-1", "-17", "-112"}, ColourCase{-65536, "-1", "0", "0"},
+                      ColourCase{INT32_MIN, "-32768", "0", "0"}));
 
 TEST(PrefWriter, CellLinesAreTheSlotMinusOneNeverBelowZero) {
   const struct {
     std::int32_t slot;
     const char* line;
-  } cases[] = {{0, "0"}, {1, "0"}, {3, "2"}, {-5, "0"}, {INT32_MAX, "2147483646"},
+  } cases[] = {{0, "0"},
+               {1, "0"},
+               {3, "2"},
+               {-5, "0"},
+               {INT32_MAX, "2147483646"},
                {INT32_MIN, "2147483647"}};  // the smallest Int32 wraps
   for (const auto& c : cases) {
     PrefInput in;

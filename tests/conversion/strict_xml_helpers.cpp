@@ -48,7 +48,8 @@ class Checker {
     return !name.empty() || Fail("expected a name");
   }
   bool Quoted(std::string& value) {
-    if (at_ >= text_.size() || (text_[at_] != '"' && text_[at_] != '\'')) return Fail("expected a quote");
+    if (at_ >= text_.size() || (text_[at_] != '"' && text_[at_] != '\''))
+      return Fail("expected a quote");
     const char quote = text_[at_++];
     const std::size_t end = text_.find(quote, at_);
     if (end == std::string_view::npos) return Fail("unterminated literal");
@@ -74,18 +75,24 @@ class Checker {
 bool Checker::ValidCharacters() {
   for (std::size_t i = 0; i < text_.size();) {
     const auto b = static_cast<unsigned char>(text_[i]);
-    std::size_t n = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3
-                    : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+    std::size_t n = b < 0x80                 ? 1
+                    : b >= 0xC2 && b <= 0xDF ? 2
+                    : b >= 0xE0 && b <= 0xEF ? 3
+                    : b >= 0xF0 && b <= 0xF4 ? 4
+                                             : 0;
     char32_t code = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
     for (std::size_t k = 1; n && k < n; ++k) {
-      if (i + k >= text_.size() || (static_cast<unsigned char>(text_[i + k]) & 0xC0) != 0x80) n = 0;
-      else code = (code << 6) | (static_cast<unsigned char>(text_[i + k]) & 0x3F);
+      if (i + k >= text_.size() || (static_cast<unsigned char>(text_[i + k]) & 0xC0) != 0x80)
+        n = 0;
+      else
+        code = (code << 6) | (static_cast<unsigned char>(text_[i + k]) & 0x3F);
     }
     const char32_t minimum = n == 2 ? 0x80 : n == 3 ? 0x800 : n == 4 ? 0x10000 : 0;
     at_ = i;
     if (n == 0 || code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
       return Fail("not UTF-8");
-    if ((code < 0x20 && code != 0x9 && code != 0xA && code != 0xD) || code == 0xFFFE || code == 0xFFFF)
+    if ((code < 0x20 && code != 0x9 && code != 0xA && code != 0xD) || code == 0xFFFE ||
+        code == 0xFFFF)
       return Fail("character not allowed in XML");
     i += n;
   }
@@ -106,7 +113,8 @@ bool Checker::Prolog() {
     std::string name, publicId, systemId;
     if (!Space() || !Name(name) || !Space()) return Fail("bad DOCTYPE");
     if (Eat("PUBLIC")) {
-      if (!Space() || !Quoted(publicId) || !Space() || !Quoted(systemId)) return Fail("bad PUBLIC id");
+      if (!Space() || !Quoted(publicId) || !Space() || !Quoted(systemId))
+        return Fail("bad PUBLIC id");
     } else if (Eat("SYSTEM")) {
       if (!Space() || !Quoted(systemId)) return Fail("bad SYSTEM id");
     }
@@ -130,7 +138,8 @@ bool Checker::Attributes() {
     std::string name, value;
     if (!spaced) return Fail("attributes need white space between them");
     if (!Name(name)) return false;
-    for (const auto& s : seen) if (s == name) return Fail("repeated attribute " + name);
+    for (const auto& s : seen)
+      if (s == name) return Fail("repeated attribute " + name);
     seen.push_back(name);
     Space();
     if (!Expect("=")) return false;
@@ -150,7 +159,8 @@ bool Checker::Element() {
 
 bool Checker::Reference() {
   static const char* const kEntities[] = {"amp;", "lt;", "gt;", "quot;", "apos;"};
-  for (const char* entity : kEntities) if (Eat(entity)) return true;
+  for (const char* entity : kEntities)
+    if (Eat(entity)) return true;
   if (!Eat("#")) return Fail("unknown entity");
   const bool hex = Eat("x");
   const std::size_t start = at_;
@@ -163,8 +173,9 @@ bool Checker::Reference() {
     ++at_;
   }
   if (at_ == start || !Eat(";")) return Fail("bad character reference");
-  const bool allowed = code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
-                       (code >= 0xE000 && code <= 0xFFFD) || code >= 0x10000;
+  const bool allowed = code == 0x9 || code == 0xA || code == 0xD ||
+                       (code >= 0x20 && code <= 0xD7FF) || (code >= 0xE000 && code <= 0xFFFD) ||
+                       code >= 0x10000;
   return allowed || Fail("character reference to a forbidden character");
 }
 

@@ -36,9 +36,10 @@ inline FuzzDocument SplitFuzzInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   if (input.size() < 3) return {input, true, std::nullopt};
   const auto flags = static_cast<unsigned char>(input[0]);
-  const std::size_t forkLength = std::min<std::size_t>(
-      (std::size_t{static_cast<unsigned char>(input[1])} << 8) | static_cast<unsigned char>(input[2]),
-      input.size() - 3);
+  const std::size_t forkLength =
+      std::min<std::size_t>((std::size_t{static_cast<unsigned char>(input[1])} << 8) |
+                                static_cast<unsigned char>(input[2]),
+                            input.size() - 3);
   const std::string forkPart = input.substr(3, forkLength);
   FuzzDocument document{input.substr(3 + forkLength), (flags & 2) == 0, std::nullopt};
   document.resourceFork = (flags & 1) ? forkPart : WPosFork(forkPart);

@@ -19,7 +19,8 @@ namespace legacy {
 // Big-endian Int32.
 inline void AppendLong(std::string& out, std::int32_t value) {
   const auto v = static_cast<std::uint32_t>(value);
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<char>((v >> shift) & 0xFF));
 }
 
 inline void AppendShort(std::string& out, std::int32_t value) {
@@ -136,8 +137,8 @@ inline std::string ResourceForkBytes(const std::vector<Resource>& resources) {
   AppendShort(map, typeCount - 1);  // 0xFFFF for none
   for (std::int32_t i = 0; i < typeCount; ++i) {
     map.append(resources[i].type.substr(0, 4));
-    AppendShort(map, 0);                              // one resource of this type
-    AppendShort(map, 2 + 8 * typeCount + 12 * i);     // from the type list's start
+    AppendShort(map, 0);                           // one resource of this type
+    AppendShort(map, 2 + 8 * typeCount + 12 * i);  // from the type list's start
   }
   for (std::int32_t i = 0; i < typeCount; ++i) {
     AppendShort(map, resources[i].id);
