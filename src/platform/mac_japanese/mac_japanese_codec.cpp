@@ -84,15 +84,17 @@ void AppendCode(std::uint16_t code, std::string& out) {
   out.push_back(static_cast<char>(code & 0xFF));
 }
 
-// UTF-8 bytes per code for the fast path; length 0 marks a lead byte in
-// `one` and a sequence or a hole in `two`.
+// UTF-8 bytes per code for the fast path. Rows of `two` are indexed by the
+// whole trail byte; length 0 marks a hole, a sequence or a byte that cannot
+// trail, all left to the general reader.
 struct Utf8Slot {
   char bytes[3];
   std::uint8_t length;
 };
 struct Utf8Table {
   Utf8Slot one[256];
-  Utf8Slot two[kLeadCount][kTrailCount];
+  Utf8Slot two[kLeadCount][256];
+  std::int8_t leadRow[256];
 };
 
 Utf8Slot SlotOf(std::uint16_t value) {
@@ -106,11 +108,14 @@ Utf8Slot SlotOf(std::uint16_t value) {
 
 const Utf8Table& Utf8Slots() {
   static const Utf8Table table = [] {
-    Utf8Table t;
-    for (unsigned byte = 0; byte < 256; ++byte) t.one[byte] = SlotOf(kOneByte[byte]);
+    Utf8Table t{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      t.one[byte] = SlotOf(kOneByte[byte]);
+      t.leadRow[byte] = static_cast<std::int8_t>(LeadRow(static_cast<std::uint8_t>(byte)));
+    }
     for (std::size_t row = 0; row < kLeadCount; ++row) {
       for (std::size_t trail = 0; trail < kTrailCount; ++trail) {
-        t.two[row][trail] = SlotOf(kTwoByte[row][trail]);
+        t.two[row][kTrailFirst + trail] = SlotOf(kTwoByte[row][trail]);
       }
     }
     return t;
@@ -126,17 +131,18 @@ bool IsPlainAscii(const std::uint8_t* s) {
 }
 
 // The slot of the single character at `s` and its byte count; nullptr for a
-// sequence or bytes that are not a character.
+// sequence or bytes that are not a character. Branches on the kind of byte
+// only, which stays the same through a run of kanji, kana or ASCII.
 const Utf8Slot* SlotAt(const Utf8Table& table, const std::uint8_t* s, const std::uint8_t* end,
                        int& size) {
-  if (table.one[*s].length != 0) {
+  const int row = table.leadRow[*s];
+  if (row < 0) {
     size = 1;
-    return &table.one[*s];
+    return table.one[*s].length != 0 ? &table.one[*s] : nullptr;
   }
-  const int row = LeadRow(*s);
-  if (row < 0 || end - s < 2 || !IsTrail(s[1])) return nullptr;
-  const Utf8Slot& two = table.two[row][s[1] - kTrailFirst];
+  if (end - s < 2) return nullptr;
   size = 2;
+  const Utf8Slot& two = table.two[row][s[1]];
   return two.length != 0 ? &two : nullptr;
 }
 
@@ -195,7 +201,7 @@ void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
   out.resize(at + bytes.size() * 3 + 4);
   char* p = out.data() + at;
   while (s < end) {
-    if (end - s >= 8 && IsPlainAscii(s)) {
+    if (*s < 0x80 && end - s >= 8 && IsPlainAscii(s)) {
       std::memcpy(p, s, 8);
       p += 8;
       s += 8;
