@@ -19,7 +19,7 @@ class FolderItem {
  public:
   explicit FolderItem(std::filesystem::path path);
 
-  const std::filesystem::path& Path() const { return path_; }
+  const std::filesystem::path& Path() const;
 
   // The item named `name` inside this folder; it need not exist.
   FolderItem Child(const std::string& name) const;
@@ -66,7 +66,13 @@ class FolderItem {
   void SetExtensionVisible(bool visible) const;
 
  private:
-  std::filesystem::path path_;
+  // What copies of one item share: its path, where it was listed from, its
+  // folder's cached listing and its metadata once read (folder_item.cpp). A
+  // copy costs one reference count.
+  struct State;
+  explicit FolderItem(std::shared_ptr<State> state);
+
+  std::shared_ptr<State> state_;
 };
 
 // Resolves an AbsolutePath text; mode 0 is the only mode. nullopt for text

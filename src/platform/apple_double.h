@@ -1,0 +1,68 @@
+#pragma once
+// AppleDouble (RFC 1740; versions 1 and 2): the header file that carries a
+// Mac file's Finder info and resource fork beside its data fork on other file
+// systems, as "._NAME" sidecars (macOS, Samba, archivers), ".AppleDouble/NAME"
+// files (Netatalk) and the user.org.netatalk.Metadata attribute.
+//
+// Layout, big-endian: magic 0x00051607, version (0x00010000 or 0x00020000),
+// 16 filler bytes (any: "Mac OS X        ", "Netatalk        ", ...), the
+// number of entries (16 bits), then 12 bytes per entry: ID, offset, length.
+// Entries are found by ID, never by position. An entry whose range does not
+// lie inside the file is treated as absent; a table that does not fit makes
+// the whole file "not AppleDouble".
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class AppleDouble {
+ public:
+  static constexpr std::uint32_t kMagic = 0x00051607;
+  static constexpr std::uint32_t kVersion1 = 0x00010000;
+  static constexpr std::uint32_t kVersion2 = 0x00020000;
+  static constexpr std::uint32_t kHeaderSize = 26;  // up to the entry table
+  static constexpr std::uint32_t kEntrySize = 12;
+
+  // Entry IDs used here.
+  static constexpr std::uint32_t kResourceFork = 2;
+  static constexpr std::uint32_t kFinderInfo = 9;
+
+  struct Entry {
+    std::uint32_t id;
+    std::uint32_t offset;
+    std::uint32_t length;
+  };
+
+  // Parses the header and entry table of a whole AppleDouble blob.
+  static std::optional<AppleDouble> Parse(std::string_view blob);
+  // Parses from `head`, the first bytes of a file of `totalSize` bytes; head
+  // must hold the header and the entry table (see TableSize).
+  static std::optional<AppleDouble> ParseHead(std::string_view head, std::uint64_t totalSize);
+  // The number of bytes from the file's start that hold the header and the
+  // entry table, read from the first kHeaderSize bytes; nullopt when they are
+  // not an AppleDouble header.
+  static std::optional<std::uint64_t> TableSize(std::string_view header);
+
+  std::uint32_t Version() const { return version_; }
+  const std::string& Filler() const { return filler_; }
+  const std::vector<Entry>& Entries() const { return entries_; }
+  // The first entry with this ID (all entries kept lie inside the file).
+  std::optional<Entry> Find(std::uint32_t id) const;
+
+  // The bytes of entry `id` of a whole blob; nullopt when the blob is not
+  // AppleDouble or has no such entry.
+  static std::optional<std::string_view> EntryBytes(std::string_view blob, std::uint32_t id);
+
+  // Reads entry `id` from an AppleDouble file, at most `maxBytes` of it,
+  // without reading the rest of the file; nullopt when the file cannot be read,
+  // is not AppleDouble or has no such entry.
+  static std::optional<std::string> ReadEntry(const std::string& file, std::uint32_t id,
+                                              std::uint64_t maxBytes = UINT64_MAX);
+
+ private:
+  std::uint32_t version_ = 0;
+  std::string filler_;
+  std::vector<Entry> entries_;
+};

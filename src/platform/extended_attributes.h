@@ -1,0 +1,47 @@
+#pragma once
+// Extended attributes of a file or folder (symbolic links are followed), as
+// plain byte strings. Every failure (no support in the file system, a
+// vanished item, a refused name) reads as "none": these calls never throw.
+//
+// On Linux only the user.* namespace can be set by ordinary programs; the
+// com.apple.* names exist on macOS.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace xattrs {
+
+// Values larger than this are treated as unreadable (a resource fork, the
+// largest carrier, cannot exceed about 32 MiB).
+inline constexpr std::size_t kMaxValueSize = 64u << 20;
+
+// Paths are taken as plain strings (a std::filesystem::path converts to one)
+// so that the scan's hot path never parses a path into components.
+
+// The names of the item's attributes, in the order the system gives them;
+// empty when there are none or they cannot be read.
+std::vector<std::string> List(const std::string& path);
+
+// The same for the entry `name` of the folder `folderPath`, open as `dirFd`:
+// the descriptor saves the path walk where the system can (listxattrat,
+// Linux 6.13 and later); elsewhere, or with dirFd -1, the full path is used.
+std::vector<std::string> ListAt(int dirFd, const std::string& folderPath, const std::string& name);
+
+// The attribute's value; nullopt when absent, unreadable or larger than
+// `maxSize`.
+std::optional<std::string> Get(const std::string& path, const std::string& name,
+                               std::size_t maxSize = kMaxValueSize);
+
+// Sets or removes an attribute; false when the system refuses (for instance a
+// file system without user attributes, or a com.apple.* name on Linux).
+bool Set(const std::string& path, const std::string& name, const std::string& value);
+bool Remove(const std::string& path, const std::string& name);
+
+// True when the file system holding `path` (an existing file) accepts user.*
+// attributes; tries to set and remove a probe attribute.
+bool UserAttributesSupported(const std::string& path);
+
+}  // namespace xattrs
