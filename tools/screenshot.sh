@@ -4,13 +4,13 @@
 #
 #   tools/screenshot.sh [PROGRAM] [OUTPUT]
 #
-# PROGRAM defaults to build/TavrinConverter/bin/TavrinConverter, OUTPUT to
+# PROGRAM defaults to build/release/TavrinConverter/bin/TavrinConverter, OUTPUT to
 # docs/screenshot.png. Needs Xvfb, xdotool, ImageMagick and a Japanese font
 # (fonts-ipafont-gothic). DISPLAY_NUMBER (default 99) picks the display.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-program=${1:-$root/build/TavrinConverter/bin/TavrinConverter}
+program=${1:-$root/build/release/TavrinConverter/bin/TavrinConverter}
 output=${2:-$root/docs/screenshot.png}
 display=:${DISPLAY_NUMBER:-99}
 title='Tavrin／Tavrinplus ⇒ Tavrinplex'

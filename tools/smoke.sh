@@ -7,7 +7,7 @@
 #
 #   tools/smoke.sh [PROGRAM] [OUTPUT]
 #
-# PROGRAM defaults to build/TavrinConverter/bin/TavrinConverter, OUTPUT to
+# PROGRAM defaults to build/release/TavrinConverter/bin/TavrinConverter, OUTPUT to
 # docs/smoke-completion.png. Needs what tools/screenshot.sh needs (Xvfb,
 # xdotool, ImageMagick, fonts-ipafont-gothic). DISPLAY_NUMBER (default 98)
 # picks the virtual display. To watch the run, give WATCH=1: the program then
@@ -16,7 +16,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-program=${1:-$root/build/TavrinConverter/bin/TavrinConverter}
+program=${1:-$root/build/release/TavrinConverter/bin/TavrinConverter}
 output=${2:-$root/docs/smoke-completion.png}
 title='Tavrin／Tavrinplus ⇒ Tavrinplex'
 watch=${WATCH:-0}
