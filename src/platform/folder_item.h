@@ -35,16 +35,21 @@ class FolderItem {
   // folders) are never listed. Count is 0 for a file or an unreadable folder.
   // The listing is re-read only when the folder has changed on disk.
   std::int32_t Count() const;
-  // Throws OutOfBoundsException when i is not between 1 and Count().
+  // Throws OutOfBoundsException when i is not between 1 and Count(). Answers
+  // from the listing the last Count() saw, so the two always agree.
   FolderItem Item(std::int32_t i) const;
 
+  // True when anything stands at the path (a dangling link too).
   bool Exists() const;
+  // A folder; a symbolic link is not one, even to a folder, so that a walk
+  // over Item() always ends.
   bool Directory() const;
   // False when the name starts with "." or the Finder flags carry 0x4000.
   bool Visible() const;
 
-  // Four-character codes from the Finder info, "" where there is none.
-  // Codes are case-sensitive.
+  // Four-character codes from the Finder info, "" where there is none (and
+  // for a folder). Codes are case-sensitive. The metadata is read once per
+  // item (copies share it).
   std::string MacType() const;
   std::string MacCreator() const;
 

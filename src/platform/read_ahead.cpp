@@ -19,7 +19,7 @@ constexpr unsigned kMaximumHelpers = 3;
 // A scan opens a folder every fraction of a millisecond: helpers that have
 // just run out of work watch for more for this long before they sleep, so
 // that they are already running when the next folder comes.
-constexpr auto kWatch = std::chrono::microseconds(200);
+constexpr auto kWatch = std::chrono::microseconds(100);
 
 std::string Join(const std::string& folder, const std::string& name) {
   std::string path = folder;
