@@ -2,108 +2,52 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
+#include "conversion_fixture_helpers.h"
 #include "platform/errors.h"
-#include "plist_lines_helpers.h"
-#include "strict_xml_helpers.h"
 
 namespace {
 
-const std::string kHead =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-    "<plist version=\"1.0\">\n<dict>\n";
-const std::string kTail = "</dict>\n</plist>\n";
-
-struct Columns {
-  std::vector<std::int32_t> info;
-  std::vector<std::string> names;
-  std::vector<std::int32_t> colours;
-};
-
-std::string Write(std::int32_t count, const Columns& c) {
+std::string Write(std::int32_t count, const std::vector<std::int32_t>& info,
+                  const std::vector<std::string>& names, const std::vector<std::int32_t>& colours) {
   StringLineSink out;
-  WriteColAttr(count, c.info, c.names, c.colours, out);
+  WriteColAttr(count, info, names, colours, out);
   return out.text;
 }
 
-TEST(ColAttrWriter, NoColumnsGivesTheSixFramingLines) {
-  for (std::int32_t count : {0, -1, -2147483647 - 1}) {
-    EXPECT_EQ(Write(count, {}), kHead + kTail) << count;
-  }
-}
-
-TEST(ColAttrWriter, ColumnKeysRunInColumnOrder) {
-  Columns c;
-  for (int i = 0; i < 11; ++i) {
-    c.info.push_back(i);
-    c.names.push_back("c" + std::to_string(i));
-    c.colours.push_back(0);
-  }
-  const std::string text = Write(11, c);
-  EXPECT_EQ(Lines(text).size(), 6u + 27u * 11u);
-  std::vector<std::string> keys;
-  for (const std::string& line : Lines(text)) {
-    const std::string inner = line.size() > 11 ? line.substr(5, line.size() - 11) : "";
-    if (!inner.empty() && inner.find_first_not_of("0123456789") == std::string::npos) {
-      keys.push_back(inner);
-    }
-  }
-  EXPECT_EQ(keys,
-            (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
-  EXPECT_EQ(ValueLineAfter(text, "columnName", 10), "<string>c10</string>");
-}
-
-TEST(ColAttrWriter, InfoWordBitFields) {
+// Values in key order: align auto bold blue green red italic kind numb uline width.
+// A colour word is red high, blue low, split without masking.
+TEST(ColAttrWriter, InfoWordBitFieldsAndColourWord) {
   const struct {
-    std::int32_t info;
-    const char *align, *autoSize, *bold, *italic, *kind, *numb, *uline, *width;
+    std::int32_t info, colour;
+    const char* values;
   } cases[] = {
-      {0x678, "8", "0", "1", "1", "0", "3", "1", "0"},
-      {0x0180, "0", "0", "0", "0", "3", "0", "0", "0"},
-      {0x8000, "0", "1", "0", "0", "0", "0", "0", "0"},
-      {100 << 16, "0", "0", "0", "0", "0", "0", "0", "100"},
-      {0x7FFF0000, "0", "0", "0", "0", "0", "0", "0", "32767"},
-      {static_cast<std::int32_t>(0x80000000u), "0", "0", "0", "0", "0", "0", "0", "-32768"},
-      {-1, "15", "1", "1", "1", "3", "63", "1", "-1"},
+      {0x678, 0xFF0000, "8 0 1 0 0 255 1 0 3 1 0"},
+      {0x0180, 0xFFFFFF, "0 0 0 255 255 255 0 3 0 0 0"},
+      {0x8000, 0x123456, "0 1 0 86 52 18 0 0 0 0 0"},
+      {100 << 16, -1, "0 0 0 -1 0 0 0 0 0 0 100"},
+      {0x7FFF0000, 16777216, "0 0 0 0 0 256 0 0 0 0 32767"},
+      {INT_MIN, -70000, "0 0 0 -112 -17 -1 0 0 0 0 -32768"},
+      {-1, INT_MIN, "15 1 1 0 0 -32768 1 3 63 1 -1"},
   };
   for (const auto& c : cases) {
-    const std::string text = Write(1, {{c.info}, {"n"}, {0}});
-    const auto integer = [](const char* v) { return std::string("<integer>") + v + "</integer>"; };
-    EXPECT_EQ(ValueLineAfter(text, "columnAlign"), integer(c.align)) << c.info;
-    EXPECT_EQ(ValueLineAfter(text, "columnAuto"), integer(c.autoSize)) << c.info;
-    EXPECT_EQ(ValueLineAfter(text, "columnBold"), integer(c.bold)) << c.info;
-    EXPECT_EQ(ValueLineAfter(text, "columnItalic"), integer(c.italic)) << c.info;
-    EXPECT_EQ(ValueLineAfter(text, "columnKind"), integer(c.kind)) << c.info;
-    EXPECT_EQ(ValueLineAfter(text, "columnNumb"), integer(c.numb)) << c.info;
-    EXPECT_EQ(ValueLineAfter(text, "columnUline"), integer(c.uline)) << c.info;
-    EXPECT_EQ(ValueLineAfter(text, "columnWidth"), std::string("<real>") + c.width + "</real>")
+    EXPECT_EQ(Write(1, {c.info}, {"n"}, {c.colour}),
+              kPlistHead + ColumnDict(0, "n", c.values) + kPlistTail)
         << c.info;
   }
 }
 
-TEST(ColAttrWriter, ColourWordIsRedGreenBlueFromHighToLow) {
-  const struct {
-    std::int32_t colour;
-    const char *red, *green, *blue;
-  } cases[] = {{0xFF0000, "255", "0", "0"},
-               {0xFFFFFF, "255", "255", "255"},
-               {0x123456, "18", "52", "86"},
-               {-1, "0", "0", "-1"}};
-  for (const auto& c : cases) {
-    const std::string text = Write(1, {{0}, {""}, {c.colour}});
-    EXPECT_EQ(ValueLineAfter(text, "columnColorRed"), std::string("<real>") + c.red + "</real>");
-    EXPECT_EQ(ValueLineAfter(text, "columnColorGreen"),
-              std::string("<real>") + c.green + "</real>");
-    EXPECT_EQ(ValueLineAfter(text, "columnColorBlue"), std::string("<real>") + c.blue + "</real>");
+// Keys in column order, not sorted as text ("10" after "9").
+TEST(ColAttrWriter, ColumnKeysRunInColumnOrder) {
+  std::vector<std::string> names;
+  std::string expected = kPlistHead;
+  for (int i = 0; i < 11; ++i) {
+    names.push_back("c" + std::to_string(i));
+    expected += ColumnDict(i, names.back(), "0 0 0 0 0 0 0 0 0 0 0");
   }
-}
-
-TEST(ColAttrWriter, NamesAreEscapedAndTheListStaysXml) {
-  const std::string text = Write(2, {{0, 0}, {"R&D <new>", "売上"}, {0, 0}});
-  EXPECT_EQ(ValueLineAfter(text, "columnName", 0), "<string>R&amp;D &lt;new&gt;</string>");
-  EXPECT_EQ(ValueLineAfter(text, "columnName", 1), "<string>売上</string>");
-  EXPECT_EQ(XmlWellFormednessError(text), std::nullopt);
+  EXPECT_EQ(Write(11, std::vector<std::int32_t>(11), names, std::vector<std::int32_t>(11)),
+            expected + kPlistTail);
 }
 
 TEST(ColAttrWriter, ListsShorterThanTheCountAreRefusedBeforeWriting) {

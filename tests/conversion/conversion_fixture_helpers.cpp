@@ -2,14 +2,12 @@
 
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 #include "shared/globals.h"
 #include "shared/text_enco.h"
@@ -25,7 +23,6 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
   std::error_code ignored;
-  // Tests may leave read-only folders behind.
   for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
     fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   }
@@ -33,22 +30,17 @@ TempFolder::~TempFolder() {
 }
 
 std::string ReadBytes(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
   std::ostringstream bytes;
-  bytes << file.rdbuf();
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
   return bytes.str();
 }
 
 std::string Hex(std::string_view pairs) {
-  std::string bytes;
-  std::string digits;
+  std::string bytes, digits;
   for (char c : pairs) {
-    if (!std::isxdigit(static_cast<unsigned char>(c))) continue;
-    digits.push_back(c);
-    if (digits.size() == 2) {
-      bytes.push_back(static_cast<char>(std::stoi(digits, nullptr, 16)));
-      digits.clear();
-    }
+    if (std::isxdigit(static_cast<unsigned char>(c))) digits.push_back(c);
+    if (digits.size() == 2) bytes.push_back(static_cast<char>(std::stoi(digits, nullptr, 16)));
+    if (digits.size() == 2) digits.clear();
   }
   return bytes;
 }
@@ -57,15 +49,15 @@ namespace {
 
 std::map<std::string, std::string> ExtendedAttributes(const fs::path& path) {
   std::map<std::string, std::string> result;
-  const ssize_t size = llistxattr(path.c_str(), nullptr, 0);
-  if (size <= 0) return result;
-  std::string names(static_cast<std::size_t>(size), '\0');
+  std::string names(
+      static_cast<std::size_t>(std::max<ssize_t>(llistxattr(path.c_str(), nullptr, 0), 0)), '\0');
   llistxattr(path.c_str(), names.data(), names.size());
   for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
     const std::string name = names.c_str() + at;
-    const ssize_t length = lgetxattr(path.c_str(), name.c_str(), nullptr, 0);
-    std::string value(static_cast<std::size_t>(std::max<ssize_t>(length, 0)), '\0');
-    if (length > 0) lgetxattr(path.c_str(), name.c_str(), value.data(), value.size());
+    std::string value(static_cast<std::size_t>(
+                          std::max<ssize_t>(lgetxattr(path.c_str(), name.c_str(), nullptr, 0), 0)),
+                      '\0');
+    lgetxattr(path.c_str(), name.c_str(), value.data(), value.size());
     result[name] = value;
   }
   return result;
@@ -78,15 +70,13 @@ FolderSnapshot Snapshot(const fs::path& folder) {
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     struct stat info {};
     lstat(entry.path().c_str(), &info);
-    EntryState state;
+    EntryState& state = snapshot[fs::relative(entry.path(), folder).string()];
     state.directory = entry.is_directory();
-    if (!state.directory) state.bytes = ReadBytes(entry.path());
     state.mode = info.st_mode;
-    if (!state.directory) {
-      state.modifiedNs = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
-    }
     state.xattrs = ExtendedAttributes(entry.path());
-    snapshot[fs::relative(entry.path(), folder).string()] = state;
+    if (state.directory) continue;
+    state.bytes = ReadBytes(entry.path());
+    state.modifiedNs = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
   }
   return snapshot;
 }
@@ -107,7 +97,72 @@ std::vector<std::string> Listing(const fs::path& folder) {
   return names;
 }
 
-bool RunningAsRoot() { return geteuid() == 0; }
+std::string ValueLineAfter(const std::string& plist, const std::string& key, int nth) {
+  std::istringstream lines(plist);
+  for (std::string line; std::getline(lines, line);) {
+    if (line == "<key>" + key + "</key>" && nth-- == 0)
+      return std::getline(lines, line) ? line : "";
+  }
+  return "";
+}
+
+const std::string kPlistHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n<dict>\n";
+const std::string kPlistTail = "</dict>\n</plist>\n";
+
+namespace {
+
+// "<key>KEY</key>\n<TAG>VALUE</TAG>\n" for each "TAG KEY" pair of `keys`.
+std::string Entries(const std::string& keys, const std::vector<std::string>& values) {
+  std::istringstream pairs(keys);
+  std::string text, tag, key;
+  for (const std::string& value : values) {
+    pairs >> tag >> key;
+    text += "<key>" + key + "</key>\n<" + tag + ">" + value + "</" + tag + ">\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string PrefPlist(const std::array<std::string, 17>& values) {
+  return kPlistHead +
+         Entries(
+             "real bgClrBlue integer bgClrCng real bgClrGreen integer bgClrOdd real bgClrRed "
+             "string cellFontName integer cellFontSize integer cellLineH integer cellLineV "
+             "integer headerKind real hiClrBlue integer hiClrCng real hiClrGreen "
+             "real hiClrRed integer rowKind integer scrollKind integer winGeo",
+             {values.begin(), values.end()}) +
+         kPlistTail;
+}
+
+std::string ColumnDict(int index, const std::string& name, const std::string& numbers) {
+  std::istringstream in(numbers);
+  std::vector<std::string> values(12);
+  for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11}) in >> values[i];
+  values[8] = name;
+  return "<key>" + std::to_string(index) + "</key>\n<dict>\n" +
+         Entries(
+             "integer columnAlign integer columnAuto integer columnBold real columnColorBlue "
+             "real columnColorGreen real columnColorRed integer columnItalic "
+             "integer columnKind string columnName integer columnNumb integer columnUline "
+             "real columnWidth",
+             values) +
+         "</dict>\n";
+}
+
+std::string WindowPlist(const std::string& height, const std::string& x, const std::string& y,
+                        const std::string& width) {
+  return kPlistHead +
+         Entries(
+             "real scrollH real scrollV real scrollX real scrollY integer toolbar "
+             "real winHeight real winPosX real winPosY real winWidth",
+             {"0", "0", "0", "0", "1", height, x, y, width}) +
+         kPlistTail;
+}
 
 void ConversionTest::SetUp() {
   savedPref_ = gPref;
@@ -119,26 +174,24 @@ void ConversionTest::TearDown() { gPref = savedPref_; }
 
 FolderItem ConversionTest::WriteDocument(const std::string& name, const std::string& dataFork,
                                          const std::optional<std::string>& resourceFork) {
-  const fs::path path = scratch.path() / name;
-  legacy::WriteDocument(path, dataFork, resourceFork);
-  return FolderItem(path);
+  legacy::WriteDocument(scratch.path() / name, dataFork, resourceFork);
+  return FolderItem(scratch.path() / name);
 }
 
-FolderItem ConversionTest::PackageOf(const FolderItem& source) const {
+FolderItem ConversionTest::PackageOf(const FolderItem& source) {
   return source.Parent().Child(source.Name() + ".tvrmd");
 }
 
-std::string ConversionTest::PackageFile(const FolderItem& package, const std::string& file) const {
+std::string ConversionTest::PackageFile(const FolderItem& package, const std::string& file) {
   return ReadBytes(package.Path() / file);
 }
 
 std::string ConversionTest::TakeCaution() {
-  if (services.cautions.size() != 1) {
-    ADD_FAILURE() << services.cautions.size() << " cautions shown, expected one";
-    services.cautions.clear();
-    return "";
-  }
-  const CautionDialog dialog = services.cautions.front().dialog;
+  EXPECT_EQ(services.cautions.size(), 1u) << "cautions shown";
+  const std::string shown =
+      services.cautions.size() == 1
+          ? services.cautions[0].dialog.message + "|" + services.cautions[0].dialog.explanation
+          : "";
   services.cautions.clear();
-  return dialog.message + "|" + dialog.explanation;
+  return shown;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What the conversion tests share: a scratch folder, a converter with
-// scripted services, and snapshots of folders to prove what did not change.
+// scripted services, snapshots of folders to prove what did not change, and
+// the package's property lists as expected text.
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@
 #include "support/scripted_services.h"
 
 // A fresh folder under the system's temporary folder, removed with its
-// contents when the object goes.
+// contents (read-only ones included) when the object goes.
 class TempFolder {
  public:
   TempFolder();
@@ -32,13 +33,12 @@ class TempFolder {
 };
 
 std::string ReadBytes(const std::filesystem::path& path);
-// Bytes from hexadecimal pairs; white space and commas between them are ignored.
+// Bytes from hexadecimal pairs; anything else between them is ignored.
 std::string Hex(std::string_view pairs);
 
-// Every entry under `folder` (hidden ones included) with its bytes, mode,
-// modification time and extended attributes.
-// A folder's own modification time is left out: writing and removing a
-// temporary in it changes that time and nothing else.
+// Every entry under a folder (hidden ones included) with its bytes, mode,
+// modification time and extended attributes. A folder's own modification
+// time is left out: a temporary written and removed in it changes only that.
 struct EntryState {
   bool directory = false;
   std::string bytes;
@@ -53,8 +53,17 @@ FolderSnapshot Snapshot(const std::filesystem::path& folder);
 // The names of the entries directly in `folder`, sorted; empty when missing.
 std::vector<std::string> Listing(const std::filesystem::path& folder);
 
-// Mode bits do not stop the superuser, so read-only cases need another user.
-bool RunningAsRoot();
+// The value line after the n-th (from 0) "<key>KEY</key>" line; "" when none.
+std::string ValueLineAfter(const std::string& plist, const std::string& key, int nth = 0);
+extern const std::string kPlistHead;  // declaration, DOCTYPE, <plist>, <dict>
+extern const std::string kPlistTail;
+// `pref` with its seventeen values in key order (bgClrBlue ... winGeo).
+std::string PrefPlist(const std::array<std::string, 17>& values);
+// One column of `colAttr`: its key, then its dict; `numbers` are the other
+// eleven values in key order (columnAlign ... columnWidth), space-separated.
+std::string ColumnDict(int index, const std::string& name, const std::string& numbers);
+std::string WindowPlist(const std::string& height, const std::string& x, const std::string& y,
+                        const std::string& width);
 
 class ConversionTest : public ::testing::Test {
  protected:
@@ -65,8 +74,8 @@ class ConversionTest : public ::testing::Test {
   FolderItem WriteDocument(const std::string& name, const std::string& dataFork,
                            const std::optional<std::string>& resourceFork = std::nullopt);
   // The package beside `source`, named as a batch names it.
-  FolderItem PackageOf(const FolderItem& source) const;
-  std::string PackageFile(const FolderItem& package, const std::string& file) const;
+  static FolderItem PackageOf(const FolderItem& source);
+  static std::string PackageFile(const FolderItem& package, const std::string& file);
   // The one caution shown since the last call, as "message|explanation".
   std::string TakeCaution();
 

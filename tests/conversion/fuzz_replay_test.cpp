@@ -3,8 +3,6 @@
 // fixed.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "conversion_fixture_helpers.h"
 #include "shared/text_enco.h"
 #include "support/file_conv_fuzz_case.h"
@@ -13,12 +11,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kFuzzFolder = fs::path(TAVR_TEST_DATA_DIR) / ".." / ".." / "fuzz";
-
 class FuzzReplay : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(FuzzReplay, EveryInputKeepsThePromises) {
-  const fs::path folder = kFuzzFolder / GetParam() / "file_conv_fuzz";
+  const fs::path folder =
+      fs::path(TAVR_TEST_DATA_DIR) / "../../fuzz" / GetParam() / "file_conv_fuzz";
   if (!fs::is_directory(folder)) GTEST_SKIP() << "no " << folder;
   ScriptedServices services;
   gEncInit();
@@ -27,11 +24,8 @@ TEST_P(FuzzReplay, EveryInputKeepsThePromises) {
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
     const std::string input = ReadBytes(entry.path());
-    EXPECT_EQ(
-        legacy::RunFileConvFuzzCase(
-            scratch.path(), reinterpret_cast<const std::uint8_t*>(input.data()), input.size()),
-        "")
-        << entry.path();
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(input.data());
+    EXPECT_EQ(legacy::RunFileConvFuzzCase(scratch.path(), bytes, input.size()), "") << entry.path();
     ++replayed;
   }
   if (replayed == 0) GTEST_SKIP() << "nothing in " << folder;

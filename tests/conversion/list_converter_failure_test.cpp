@@ -2,7 +2,9 @@
 // document and the reason, and leaves no package file changed.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
 
 #include "conversion/list_converter.h"
 #include "conversion_fixture_helpers.h"
@@ -12,8 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using legacy::Document;
-
-const std::string kNotConverted = "書類を変換できませんでした。";
 
 // Every kind of field: a header, numbers, strings, two columns with names,
 // colours and two rows.
@@ -30,7 +30,8 @@ class ListConverterFailureTest : public ConversionTest {
   std::string Refused(const FolderItem& source, const FolderItem& target) {
     EXPECT_FALSE(converter.FileConv(source, target));
     const std::string caution = TakeCaution();
-    const std::string prefix = kNotConverted + "|書類：" + source.AbsolutePath() + "\n理由：";
+    const std::string prefix =
+        "書類を変換できませんでした。|書類：" + source.AbsolutePath() + "\n理由：";
     EXPECT_EQ(caution.substr(0, prefix.size()), prefix);
     return caution.substr(std::min(prefix.size(), caution.size()));
   }
@@ -67,45 +68,24 @@ TEST_F(ListConverterFailureTest, EveryTruncationLeavesAnExistingPackageAsItWas) 
   }
 }
 
-TEST_F(ListConverterFailureTest, DocumentsThatPromiseMoreThanTheyHold) {
-  const auto withNumbers = [](int n) {
+TEST_F(ListConverterFailureTest, DocumentsThatPromiseMoreThanTheArraysOrTheFileHold) {
+  const auto sized = [](int numbers, int strings) {
     Document d = Document::WithTable({}, {});
-    d.prefNumbers.resize(n, "0");
+    d.prefNumbers.resize(numbers, "0");
+    d.prefStrings.resize(strings, "s");
     return d.Bytes();
   };
-  const auto withStrings = [](int m) {
-    Document d = Document::WithTable({}, {});
-    d.prefStrings.resize(m, "s");
-    return d.Bytes();
-  };
-  // One column "A", then one row whose first cell claims `length` bytes.
-  const auto withCell = [](std::int32_t length) {
-    Document d = Document::WithTable({{0, "A", 0}}, {});
-    d.prefNumbers[2] = "1";
-    std::string bytes = d.Bytes();  // 33 bytes
-    legacy::AppendLong(bytes, length);
-    return bytes + "abc";
-  };
-  const auto manyColumns = [] {
-    Document d = Document::WithTable({{0, "A", 0}, {0, "B", 0}}, {});
-    d.prefNumbers[1] = "2147483647";
-    return d.Bytes();  // the colour words read as a third column
-  };
+  Document manyColumns = Document::WithTable({{0, "A", 0}, {0, "B", 0}}, {});
+  manyColumns.prefNumbers[1] = "2147483647";  // the colour words read as a third column
   const struct {
     const char* name;
     std::string bytes;
     std::string reason;
   } cases[] = {
-      {"52 numbers", withNumbers(52),
-       "プリファレンス数値が52個あり、読み込める51個を超えています。"},
-      {"22 strings", withStrings(22),
+      {"52 numbers", sized(52, 0), "プリファレンス数値が52個あり、読み込める51個を超えています。"},
+      {"22 strings", sized(4, 22),
        "プリファレンス文字列が22個あり、読み込める21個を超えています。"},
-      {"negative cell length", withCell(-1),
-       "1行目・1列目のセルの長さが負の値（-1）です（先頭から33バイト目）。"},
-      {"cell past the end", withCell(4),
-       "1行目・1列目のセルの長さ（4バイト）が書類の残り（3バイト）を超えています（先頭から33バイト"
-       "目）。"},
-      {"more columns than written", manyColumns(),
+      {"more columns than written", manyColumns.Bytes(),
        "4列目の列情報を読み込む途中で書類が終わっています（先頭から55バイト目）。"},
   };
   for (const auto& c : cases) {
@@ -113,72 +93,67 @@ TEST_F(ListConverterFailureTest, DocumentsThatPromiseMoreThanTheyHold) {
     EXPECT_EQ(Refused(source, PackageOf(source)), c.reason) << c.name;
     EXPECT_FALSE(PackageOf(source).Exists()) << c.name;
   }
-}
-
-TEST_F(ListConverterFailureTest, TheMostTheArraysHoldStillConverts) {
-  Document d = Document::WithTable({}, {});
-  d.prefNumbers.resize(51, "0");
-  d.prefNumbers[50] = "14";
-  d.prefStrings.resize(21, "s");
-  const FolderItem source = WriteDocument("full.tvr", d.Bytes());
+  Document full = Document::WithTable({}, {});
+  full.prefNumbers.resize(51, "0");
+  full.prefNumbers[50] = "14";
+  full.prefStrings.resize(21, "s");
+  const FolderItem source = WriteDocument("full.tvr", full.Bytes());
   EXPECT_TRUE(converter.FileConv(source, PackageOf(source)));
   EXPECT_EQ(converter.pPref[50], 14);
   EXPECT_EQ(converter.pPrefS[20], "s");
 }
 
-TEST_F(ListConverterFailureTest, TargetsThatCannotHoldAPackage) {
-  const std::string bytes = SmallDocument().Bytes();
-  const FolderItem source = WriteDocument("doc.tvr", bytes);
-  legacy::WriteBytes(scratch.path() / "plain", "not a folder");
-  legacy::WriteBytes(scratch.path() / "doc.tvr.tvrmd", "a file in the way");
+TEST_F(ListConverterFailureTest, TargetsThatCannotTakeThePackageStayAsTheyWere) {
+  const FolderItem source = WriteDocument("doc.tvr", SmallDocument().Bytes());
+  const auto converted = [&](const fs::path& package) {
+    EXPECT_TRUE(converter.FileConv(source, FolderItem(package)));
+    return package;
+  };
+  const auto readOnly = [](const fs::path& folder) {
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    return folder;
+  };
   const struct {
     const char* name;
-    fs::path target;
+    bool modeBits;                                   // mode bits do not stop the superuser
+    std::function<fs::path(const fs::path&)> setUp;  // given an empty folder; the target
     std::string reasonStart;
+    bool namesTarget;
   } cases[] = {
-      {"name taken by a file", scratch.path() / "doc.tvr.tvrmd", "変換先の「"},
-      {"under a plain file", scratch.path() / "plain" / "doc.tvr.tvrmd", "変換先のフォルダ「"},
-      {"missing parent", scratch.path() / "missing" / "doc.tvr.tvrmd", "変換先のフォルダ「"},
+      {"name taken by a file", false,
+       [](const fs::path& d) { return legacy::WriteBytes(d / "p", "in the way"), d / "p"; },
+       "変換先の「", true},
+      {"under a plain file", false,
+       [](const fs::path& d) { return legacy::WriteBytes(d / "plain", "x"), d / "plain" / "p"; },
+       "変換先のフォルダ「", true},
+      {"missing parent", false, [](const fs::path& d) { return d / "missing" / "p"; },
+       "変換先のフォルダ「", true},
+      {"read-only parent", true, [&](const fs::path& d) { return readOnly(d / "locked") / "p"; },
+       "変換先のフォルダ「", true},
+      {"read-only package", true, [&](const fs::path& d) { return readOnly(converted(d / "p")); },
+       "パッケージのファイル「pref」を作成できませんでした", false},
+      {"folder in the way of a file", false,
+       [&](const fs::path& d) {
+         fs::remove(converted(d / "p") / "colAttr");
+         fs::create_directory(d / "p" / "colAttr");
+         return d / "p";
+       },
+       "変換先のパッケージの中に「colAttr」という名前のフォルダ", false},
   };
-  const FolderSnapshot before = Snapshot(scratch.path());
+  int n = 0;
   for (const auto& c : cases) {
-    const std::string reason = Refused(source, FolderItem(c.target));
-    EXPECT_EQ(reason.rfind(c.reasonStart, 0), 0u) << c.name << ": " << reason;
-    EXPECT_NE(reason.find(FolderItem(c.target).AbsolutePath()), std::string::npos) << reason;
-    EXPECT_EQ(Snapshot(scratch.path()), before) << c.name;
+    SCOPED_TRACE(c.name);
+    if (c.modeBits && geteuid() == 0) continue;
+    const fs::path folder = scratch.path() / std::to_string(n++);
+    fs::create_directory(folder);
+    const FolderItem target(c.setUp(folder));
+    const FolderSnapshot before = Snapshot(scratch.path());
+    const std::string reason = Refused(source, target);
+    EXPECT_EQ(reason.rfind(c.reasonStart, 0), 0u) << reason;
+    if (c.namesTarget) EXPECT_NE(reason.find(target.AbsolutePath()), std::string::npos) << reason;
+    EXPECT_EQ(Snapshot(scratch.path()), before);
   }
-}
-
-TEST_F(ListConverterFailureTest, ReadOnlyTargetFolder) {
-  if (RunningAsRoot()) GTEST_SKIP() << "running as root: mode bits do not stop writes";
-  const FolderItem source = WriteDocument("doc.tvr", SmallDocument().Bytes());
-  const fs::path locked = scratch.path() / "locked";
-  fs::create_directory(locked);
-  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-  Refused(source, FolderItem(locked / "doc.tvr.tvrmd"));
-  EXPECT_TRUE(Listing(locked).empty());
-}
-
-TEST_F(ListConverterFailureTest, ReadOnlyExistingPackageKeepsItsFiles) {
-  if (RunningAsRoot()) GTEST_SKIP() << "running as root: mode bits do not stop writes";
-  const FolderItem source = WriteDocument("doc.tvr", SmallDocument().Bytes());
-  ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
-  fs::permissions(PackageOf(source).Path(), fs::perms::owner_read | fs::perms::owner_exec);
-  const FolderSnapshot before = Snapshot(scratch.path());
-  EXPECT_NE(Refused(source, PackageOf(source)).find("「pref」を作成できませんでした"),
-            std::string::npos);
-  EXPECT_EQ(Snapshot(scratch.path()), before);
-}
-
-TEST_F(ListConverterFailureTest, AFolderInsideThePackageInTheWayOfAFile) {
-  const FolderItem source = WriteDocument("doc.tvr", SmallDocument().Bytes());
-  ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
-  fs::remove(PackageOf(source).Path() / "colAttr");
-  fs::create_directory(PackageOf(source).Path() / "colAttr");
-  const FolderSnapshot before = Snapshot(scratch.path());
-  EXPECT_NE(Refused(source, PackageOf(source)).find("「colAttr」という名前のフォルダ"),
-            std::string::npos);
-  EXPECT_EQ(Snapshot(scratch.path()), before);
 }
 
 TEST_F(ListConverterFailureTest, MissingSource) {
@@ -201,18 +176,6 @@ TEST_F(ListConverterFailureTest, ConvertingIntoAnExistingPackageReplacesOnlyItsF
   EXPECT_EQ(ReadBytes(package / "csv"), "x,y\n,日本\n");
   EXPECT_EQ(ReadBytes(package / "notes.txt"), "old");
   EXPECT_EQ(ReadBytes(package / "Attachments" / "a.png"), "png");
-}
-
-TEST_F(ListConverterFailureTest, WrongVersionLeavesAnExistingPackageAlone) {
-  Document d = SmallDocument();
-  const FolderItem source = WriteDocument("doc.tvr", d.Bytes());
-  ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
-  d.header = "T:2";
-  legacy::WriteBytes(source.Path(), d.Bytes());
-  const FolderSnapshot before = Snapshot(PackageOf(source).Path());
-  EXPECT_FALSE(converter.FileConv(source, PackageOf(source)));
-  EXPECT_EQ(TakeCaution(), "このバージョンでは読み込めないフォーマットです。|");
-  EXPECT_EQ(Snapshot(PackageOf(source).Path()), before);
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "conversion_fixture_helpers.h"
-#include "plist_lines_helpers.h"
 #include "rfc4180_helpers.h"
-#include "shared/globals.h"
 #include "strict_xml_helpers.h"
 #include "support/legacy_document.h"
 
@@ -21,52 +21,21 @@ const std::string kSmallDocument =
         "00 FF 00 00  00 00 00 FF"
         "00 00 00 01 78  00 00 00 01 79");
 
-const std::string kHead =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-    "<plist version=\"1.0\">\n<dict>\n";
-const std::string kTail = "</dict>\n</plist>\n";
-
-std::string ColumnDict(const std::string& index, const std::string& blue, const std::string& red,
-                       const std::string& name) {
-  return "<key>" + index + "</key>\n<dict>\n" +
-         "<key>columnAlign</key>\n<integer>0</integer>\n"
-         "<key>columnAuto</key>\n<integer>0</integer>\n"
-         "<key>columnBold</key>\n<integer>0</integer>\n"
-         "<key>columnColorBlue</key>\n<real>" +
-         blue + "</real>\n" +
-         "<key>columnColorGreen</key>\n<real>0</real>\n"
-         "<key>columnColorRed</key>\n<real>" +
-         red + "</real>\n" +
-         "<key>columnItalic</key>\n<integer>0</integer>\n"
-         "<key>columnKind</key>\n<integer>0</integer>\n"
-         "<key>columnName</key>\n<string>" +
-         name + "</string>\n" +
-         "<key>columnNumb</key>\n<integer>0</integer>\n"
-         "<key>columnUline</key>\n<integer>0</integer>\n"
-         "<key>columnWidth</key>\n<real>0</real>\n"
-         "</dict>\n";
-}
-
 class ListConverterTest : public ConversionTest {
  protected:
-  // Converts a document built from `doc` beside itself; the package's files.
   struct Package {
     bool converted = false;
     std::string pref = {}, csv = {}, colAttr = {}, window = {};
   };
+  // Converts a document beside itself; the package's files.
   Package Convert(const std::string& name, const std::string& bytes,
                   const std::optional<std::string>& fork = std::nullopt) {
     const FolderItem source = WriteDocument(name, bytes, fork);
-    const FolderItem target = PackageOf(source);
-    Package p{converter.FileConv(source, target)};
+    Package p{converter.FileConv(source, PackageOf(source))};
     if (!p.converted) return p;
-    p.pref = PackageFile(target, "pref");
-    p.csv = PackageFile(target, "csv");
-    p.colAttr = PackageFile(target, "colAttr");
-    p.window = PackageFile(target, "window");
-    return p;
+    const FolderItem package = PackageOf(source);
+    return {true, PackageFile(package, "pref"), PackageFile(package, "csv"),
+            PackageFile(package, "colAttr"), PackageFile(package, "window")};
   }
 };
 
@@ -85,38 +54,12 @@ TEST_F(ListConverterTest, SmallDocumentByteByByte) {
   EXPECT_EQ(Listing(package.Path()),
             (std::vector<std::string>{"colAttr", "csv", "pref", "window"}));
   EXPECT_EQ(PackageFile(package, "csv"), "x,y\n");
-  EXPECT_EQ(PackageFile(package, "pref"), kHead +
-                                              "<key>bgClrBlue</key>\n<real>0</real>\n"
-                                              "<key>bgClrCng</key>\n<integer>0</integer>\n"
-                                              "<key>bgClrGreen</key>\n<real>0</real>\n"
-                                              "<key>bgClrOdd</key>\n<integer>0</integer>\n"
-                                              "<key>bgClrRed</key>\n<real>0</real>\n"
-                                              "<key>cellFontName</key>\n<string></string>\n"
-                                              "<key>cellFontSize</key>\n<integer>0</integer>\n"
-                                              "<key>cellLineH</key>\n<integer>0</integer>\n"
-                                              "<key>cellLineV</key>\n<integer>0</integer>\n"
-                                              "<key>headerKind</key>\n<integer>0</integer>\n"
-                                              "<key>hiClrBlue</key>\n<real>0</real>\n"
-                                              "<key>hiClrCng</key>\n<integer>0</integer>\n"
-                                              "<key>hiClrGreen</key>\n<real>0</real>\n"
-                                              "<key>hiClrRed</key>\n<real>0</real>\n"
-                                              "<key>rowKind</key>\n<integer>1</integer>\n"
-                                              "<key>scrollKind</key>\n<integer>0</integer>\n"
-                                              "<key>winGeo</key>\n<integer>1</integer>\n" +
-                                              kTail);
+  EXPECT_EQ(PackageFile(package, "pref"), PrefPlist({"0", "0", "0", "0", "0", "", "0", "0", "0",
+                                                     "0", "0", "0", "0", "0", "1", "0", "1"}));
   EXPECT_EQ(PackageFile(package, "colAttr"),
-            kHead + ColumnDict("0", "0", "255", "A") + ColumnDict("1", "255", "0", "B") + kTail);
-  EXPECT_EQ(PackageFile(package, "window"), kHead +
-                                                "<key>scrollH</key>\n<real>0</real>\n"
-                                                "<key>scrollV</key>\n<real>0</real>\n"
-                                                "<key>scrollX</key>\n<real>0</real>\n"
-                                                "<key>scrollY</key>\n<real>0</real>\n"
-                                                "<key>toolbar</key>\n<integer>1</integer>\n"
-                                                "<key>winHeight</key>\n<real>480</real>\n"
-                                                "<key>winPosX</key>\n<real>10</real>\n"
-                                                "<key>winPosY</key>\n<real>392</real>\n"
-                                                "<key>winWidth</key>\n<real>640</real>\n" +
-                                                kTail);
+            kPlistHead + ColumnDict(0, "A", "0 0 0 0 0 255 0 0 0 0 0") +
+                ColumnDict(1, "B", "0 0 0 255 0 0 0 0 0 0 0") + kPlistTail);
+  EXPECT_EQ(PackageFile(package, "window"), WindowPlist("480", "10", "392", "640"));
   EXPECT_TRUE(converter.CheckMulti(source));
 }
 
@@ -124,22 +67,18 @@ TEST_F(ListConverterTest, WindowComesFromTheWPosResourceAndTheScreen) {
   const struct {
     std::optional<std::string> fork;
     std::int32_t screen;
-    const char *height, *x, *y, *width;
+    std::string window;
   } cases[] = {
-      {legacy::WPosFork("30\t60\t700\t500"), 900, "500", "30", "362", "700"},
-      {std::nullopt, 900, "480", "10", "392", "640"},
-      {std::nullopt, 1080, "480", "10", "572", "640"},
-      {legacy::WPosFork(""), 900, "480", "10", "392", "640"},
-      {legacy::ResourceForkBytes({{"WPos", 129, "1\t2\t3\t4"}}), 900, "480", "10", "392", "640"},
+      {legacy::WPosFork("30\t60\t700\t500"), 900, WindowPlist("500", "30", "362", "700")},
+      {std::nullopt, 1080, WindowPlist("480", "10", "572", "640")},
+      {legacy::WPosFork(""), 900, WindowPlist("480", "10", "392", "640")},
+      {legacy::ResourceForkBytes({{"WPos", 129, "1\t2\t3\t4"}}), 900,
+       WindowPlist("480", "10", "392", "640")},
   };
   int n = 0;
   for (const auto& c : cases) {
     services.screenHeight = c.screen;
-    const std::string window = Convert("w" + std::to_string(n++), kSmallDocument, c.fork).window;
-    EXPECT_EQ(ValueLineAfter(window, "winHeight"), std::string("<real>") + c.height + "</real>");
-    EXPECT_EQ(ValueLineAfter(window, "winPosX"), std::string("<real>") + c.x + "</real>");
-    EXPECT_EQ(ValueLineAfter(window, "winPosY"), std::string("<real>") + c.y + "</real>");
-    EXPECT_EQ(ValueLineAfter(window, "winWidth"), std::string("<real>") + c.width + "</real>");
+    EXPECT_EQ(Convert("w" + std::to_string(n++), kSmallDocument, c.fork).window, c.window) << n;
   }
 }
 
@@ -152,29 +91,30 @@ TEST_F(ListConverterTest, FormatVersionIsTheHeadersSecondField) {
                {"T1", false},   {"", false},     {"T:", false},  {"1:2", false}};
   int n = 0;
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.header);
     Document doc = Document::WithTable({{0, "A", 0}}, {{"x"}});
     doc.header = c.header;
     doc.prefNumbers[0] = "7";
     doc.prefStrings = {"Osaka"};
     const std::string name = "v" + std::to_string(n++);
-    EXPECT_EQ(Convert(name, doc.Bytes()).converted, c.converts) << c.header;
+    EXPECT_EQ(Convert(name, doc.Bytes()).converted, c.converts);
     if (c.converts) {
-      EXPECT_TRUE(services.cautions.empty()) << c.header;
+      EXPECT_TRUE(services.cautions.empty());
       continue;
     }
-    EXPECT_EQ(TakeCaution(), "このバージョンでは読み込めないフォーマットです。|") << c.header;
-    EXPECT_FALSE(std::filesystem::exists(scratch.path() / (name + ".tvrmd"))) << c.header;
+    EXPECT_EQ(TakeCaution(), "このバージョンでは読み込めないフォーマットです。|");
+    EXPECT_FALSE(std::filesystem::exists(scratch.path() / (name + ".tvrmd")));
     // The preference block is read before the version is judged.
     EXPECT_EQ(converter.pPref[0], 7);
     EXPECT_EQ(converter.pPrefS[0], "Osaka");
   }
 }
 
+// Nothing of a document converted before, or refused halfway, reaches the next.
 TEST_F(ListConverterTest, EveryDocumentStartsFromACleanState) {
   Document wide = Document::WithTable({}, {});
   wide.prefNumbers.resize(51, "9");
-  wide.prefNumbers[1] = "0";
-  wide.prefNumbers[2] = "0";
+  wide.prefNumbers[1] = wide.prefNumbers[2] = "0";
   wide.prefStrings = {"Osaka"};
   Document narrow = Document::WithTable({{0, "A", 0}}, {{"x"}});
   narrow.prefNumbers.resize(10, "2");
@@ -183,26 +123,29 @@ TEST_F(ListConverterTest, EveryDocumentStartsFromACleanState) {
   const FolderItem alone = WriteDocument("alone.tvr", narrow.Bytes());
   ASSERT_TRUE(fresh.FileConv(alone, PackageOf(alone)));
   ASSERT_TRUE(Convert("wide.tvr", wide.Bytes()).converted);
+  // Cut in the colour words, after both column names were read.
+  EXPECT_FALSE(Convert("cut.tvr", kSmallDocument.substr(0, 40)).converted);
+  EXPECT_EQ(services.cautions.size(), 1u);
   const Package after = Convert("narrow.tvr", narrow.Bytes());
   ASSERT_TRUE(after.converted);
+  const FolderItem narrowPackage = PackageOf(FolderItem(scratch.path() / "narrow.tvr"));
   for (const char* file : {"pref", "csv", "colAttr", "window"}) {
-    EXPECT_EQ(PackageFile(PackageOf(alone), file),
-              PackageFile(PackageOf(FolderItem(scratch.path() / "narrow.tvr")), file))
-        << file;
+    EXPECT_EQ(PackageFile(PackageOf(alone), file), PackageFile(narrowPackage, file)) << file;
   }
   EXPECT_EQ(ValueLineAfter(after.pref, "cellFontSize"), "<integer>0</integer>");
   EXPECT_EQ(ValueLineAfter(after.pref, "cellFontName"), "<string></string>");
+  EXPECT_EQ(converter.pCname, std::vector<std::string>{"A"});
 
   // No preference numbers at all: no columns and no rows, whatever came before.
-  Document bare;
-  const Package none = Convert("bare.tvr", bare.Bytes());
+  const Package none = Convert("bare.tvr", Document().Bytes());
   ASSERT_TRUE(none.converted);
   EXPECT_EQ(none.csv, "");
-  EXPECT_EQ(none.colAttr, kHead + kTail);
+  EXPECT_EQ(none.colAttr, kPlistHead + kPlistTail);
   EXPECT_TRUE(converter.pCname.empty());
 }
 
-TEST_F(ListConverterTest, ColumnAndRowCountsOfZeroAndBelow) {
+// Every row holds its first cell, so a line has at least two fields.
+TEST_F(ListConverterTest, ColumnAndRowCounts) {
   const struct {
     const char* name;
     const char *columns, *rows;
@@ -213,82 +156,69 @@ TEST_F(ListConverterTest, ColumnAndRowCountsOfZeroAndBelow) {
   } cases[] = {
       {"no columns", "0", "2", {}, {{"a"}, {"b"}}, "a,\nb,\n", 0},
       {"negative columns", "-3", "1", {}, {{"a"}}, "a,\n", 0},
-      {"one column", "1", "2", {{0, "A", 0}}, {{"a"}, {"b"}}, "a,\nb,\n", 1},
+      {"one column", "1", "2", {{0, "A", 0}}, {{"a,b"}, {"c"}}, "\"a,b\",\nc,\n", 1},
       {"no rows", "2", "0", {{0, "A", 0}, {0, "B", 0}}, {}, "", 2},
       {"negative rows", "2", "-5", {{0, "A", 0}, {0, "B", 0}}, {}, "", 2},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     Document doc = Document::WithTable(c.columnBlock, c.rowBlock);
     doc.prefNumbers[1] = c.columns;
     doc.prefNumbers[2] = c.rows;
     const Package p = Convert(c.name, doc.Bytes());
-    ASSERT_TRUE(p.converted) << c.name;
-    EXPECT_EQ(p.csv, c.csv) << c.name;
-    EXPECT_EQ(converter.pCname.size(), c.names) << c.name;
-    EXPECT_EQ(Lines(p.colAttr).size(), 6 + 27 * c.names) << c.name;
+    ASSERT_TRUE(p.converted);
+    EXPECT_EQ(p.csv, c.csv);
+    EXPECT_EQ(converter.pCname.size(), c.names);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(p.colAttr.begin(), p.colAttr.end(), '\n')),
+              6 + 27 * c.names);
   }
-}
-
-TEST_F(ListConverterTest, LongAndEmptyStrings) {
-  const std::string longCell(100000, 'L');
-  Document doc = Document::WithTable(
-      {{0, "", 0}, {0, "B", 0}, {0, "C", 0}},
-      {{"", "b", "c"}, {"a", "", "c"}, {"a", "b", ""}, {longCell, "", longCell}});
-  doc.header = std::string(250, 'X') + ":1:";
-  doc.prefStrings = {std::string(255, 'F'), ""};
-  const Package p = Convert("long.tvr", doc.Bytes());
-  ASSERT_TRUE(p.converted);
-  EXPECT_EQ(p.csv, ",b,c\na,,c\na,b,\n" + longCell + ",," + longCell + "\n");
-  EXPECT_EQ(converter.pCname, (std::vector<std::string>{"", "B", "C"}));
-  EXPECT_EQ(ValueLineAfter(p.pref, "cellFontName"),
-            "<string>" + std::string(255, 'F') + "</string>");
 }
 
 TEST_F(ListConverterTest, CsvIsUtf8AndAStandardReaderGetsEveryCellBack) {
   using legacy::kSjisWords;
+  const std::string longCell(100000, 'L');
   const std::vector<std::vector<std::string>> rows = {
       {kSjisWords[0].sjis, kSjisWords[1].sjis, kSjisWords[6].sjis},
       {"日本語", "a,b", "say \"hi\""},  // a first cell that is UTF-8 already
       {"a,b", "line\nbreak", "cr\rhere"},
       {"q\"uote", "", "x"},
       {"first\nline", kSjisWords[7].sjis, ""},
+      {longCell, "", longCell},
   };
-  const std::vector<std::vector<std::string>> cells = {
+  const CsvRecords cells = {
       {"日本語", "東京都", "表"},         {"日本語", "a,b", "say \"hi\""},
       {"a,b", "line\nbreak", "cr\rhere"}, {"q\"uote", "", "x"},
-      {"first\nline", "ソ", ""},
+      {"first\nline", "ソ", ""},          {longCell, "", longCell},
   };
   const Package p = Convert(
-      "cells.tvr", Document::WithTable({{0, "A", 0}, {0, "B", 0}, {0, "C", 0}}, rows).Bytes());
+      "cells.tvr", Document::WithTable({{0, "", 0}, {0, "B", 0}, {0, "C", 0}}, rows).Bytes());
   ASSERT_TRUE(p.converted);
   std::string error;
   const auto records = ReadCsv(p.csv, &error);
   ASSERT_TRUE(records) << error;
   EXPECT_EQ(*records, cells);
-  EXPECT_EQ(Lines(p.csv)[0], "日本語,東京都,表");
-}
-
-TEST_F(ListConverterTest, OneColumnLinesKeepTheirTrailingComma) {
-  const Package p =
-      Convert("one.tvr", Document::WithTable({{0, "A", 0}}, {{"a,b"}, {"c"}}).Bytes());
-  ASSERT_TRUE(p.converted);
-  EXPECT_EQ(p.csv, "\"a,b\",\nc,\n");
-  EXPECT_EQ(ReadCsv(p.csv), (CsvRecords{{"a,b", ""}, {"c", ""}}));
+  EXPECT_EQ(p.csv.substr(0, p.csv.find('\n')), "日本語,東京都,表");
+  EXPECT_EQ(converter.pCname, (std::vector<std::string>{"", "B", "C"}));
 }
 
 TEST_F(ListConverterTest, PropertyListsStayXmlWhateverTheNamesHold) {
-  Document doc = Document::WithTable(
-      {{-1, "R&D", 0}, {0, "<b>", 0}, {0, std::string("\x01\x93", 2), 0}}, {{"a", "b", "c"}});
-  doc.prefStrings = {"A&B<C>"};
+  Document doc = Document::WithTable({{-1, "R&D", 0},
+                                      {0, "<b>", 0},
+                                      {0, std::string("\x01\x93", 2), 0},
+                                      {0, legacy::kSjisWords[4].sjis, 0}},
+                                     {{"a", "b", "c", "d"}});
+  doc.prefStrings = {std::string("A&B<C>") + legacy::kSjisWords[0].sjis};
   const Package p = Convert("xml.tvr", doc.Bytes(), legacy::WPosFork("<1>\t0\t&\t0"));
   ASSERT_TRUE(p.converted);
   for (const std::string* list : {&p.pref, &p.colAttr, &p.window}) {
     EXPECT_EQ(XmlWellFormednessError(*list), std::nullopt) << *list;
   }
-  EXPECT_EQ(ValueLineAfter(p.pref, "cellFontName"), "<string>A&amp;B&lt;C&gt;</string>");
+  EXPECT_EQ(ValueLineAfter(p.pref, "cellFontName"), "<string>A&amp;B&lt;C&gt;日本語</string>");
   EXPECT_EQ(ValueLineAfter(p.colAttr, "columnName", 0), "<string>R&amp;D</string>");
   EXPECT_EQ(ValueLineAfter(p.colAttr, "columnName", 1), "<string>&lt;b&gt;</string>");
+  EXPECT_EQ(ValueLineAfter(p.colAttr, "columnName", 3), "<string>株式会社</string>");
   EXPECT_EQ(ValueLineAfter(p.window, "winPosX"), "<real>&lt;1&gt;</real>");
+  EXPECT_EQ(ValueLineAfter(p.window, "winWidth"), "<real>&amp;</real>");
 }
 
 TEST_F(ListConverterTest, ConvertingNeverChangesTheSource) {
@@ -296,73 +226,39 @@ TEST_F(ListConverterTest, ConvertingNeverChangesTheSource) {
   WriteDocument("bad.tvr", kSmallDocument.substr(0, 30));
   const std::filesystem::path out = scratch.path() / "out";
   std::filesystem::create_directory(out);
-  const FolderSnapshot withOut = Snapshot(scratch.path());
+  const FolderSnapshot before = Snapshot(scratch.path());
   for (const char* name : {"keep.tvr", "bad.tvr"}) {
     const FolderItem source(scratch.path() / name);
     converter.FileConv(source, FolderItem(out / (std::string(name) + ".tvrmd")));
     converter.CheckMulti(source);
   }
   FolderSnapshot after = Snapshot(scratch.path());
-  for (auto it = after.begin(); it != after.end();) {
-    it = it->first.rfind("out/", 0) == 0 ? after.erase(it) : std::next(it);
-  }
-  after["out"].modifiedNs = withOut.at("out").modifiedNs;  // the output folder itself changed
-  EXPECT_EQ(after, withOut);
+  std::erase_if(after, [](const auto& entry) { return entry.first.rfind("out/", 0) == 0; });
+  after["out"].modifiedNs = before.at("out").modifiedNs;  // the output folder itself changed
+  EXPECT_EQ(after, before);
 }
 
-TEST_F(ListConverterTest, ABatchGoesOnAfterADocumentFails) {
-  const FolderItem bad = WriteDocument("bad.tvr", kSmallDocument.substr(0, 40));
-  const FolderItem good = WriteDocument("good.tvr", kSmallDocument);
-  EXPECT_FALSE(converter.FileConv(bad, PackageOf(bad)));
-  EXPECT_TRUE(converter.FileConv(good, PackageOf(good)));
-  EXPECT_EQ(services.cautions.size(), 1u);
-  EXPECT_EQ(PackageFile(PackageOf(good), "csv"), "x,y\n");
-  EXPECT_EQ(converter.pCname, (std::vector<std::string>{"A", "B"}));
-}
-
-TEST_F(ListConverterTest, CheckMultiReadsPreferenceNumberThreeWhereThereIsOne) {
+// The fourth preference number, only where the document has four numbers.
+TEST_F(ListConverterTest, CheckMulti) {
+  const auto bytes = [](const char* header, std::vector<std::string> numbers,
+                        std::vector<std::string> strings = {}) {
+    Document d;
+    d.header = header;
+    d.prefNumbers = std::move(numbers);
+    d.prefStrings = std::move(strings);
+    return d.Bytes();
+  };
   const struct {
     const char* name;
     std::string bytes;
     bool multi;
   } cases[] = {
       {"multi", kSmallDocument, true},
-      {"single",
-       [] {
-         Document d = Document::WithTable({}, {}, 0);
-         return d.Bytes();
-       }(),
-       false},
-      {"negative",
-       [] {
-         Document d = Document::WithTable({}, {}, -1);
-         return d.Bytes();
-       }(),
-       false},
-      {"version 2",
-       [] {
-         Document d = Document::WithTable({}, {}, 1);
-         d.header = "T:2";
-         return d.Bytes();
-       }(),
-       false},
-      {"version 1.0, five numbers",
-       [] {
-         Document d = Document::WithTable({}, {}, 3);
-         d.header = "T:1.0";
-         d.prefNumbers.push_back("0");
-         return d.Bytes();
-       }(),
-       true},
-      // Three numbers, then a string that reads like a fourth number.
-      {"three numbers",
-       [] {
-         Document d;
-         d.prefNumbers = {"0", "0", "0"};
-         d.prefStrings = {"5"};
-         return d.Bytes();
-       }(),
-       false},
+      {"single", bytes("T:1", {"0", "0", "0", "0"}), false},
+      {"negative", bytes("T:1", {"0", "0", "0", "-1"}), false},
+      {"version 2", bytes("T:2", {"0", "0", "0", "1"}), false},
+      {"version 1.0, five numbers", bytes("T:1.0", {"0", "0", "0", "3", "0"}), true},
+      {"three numbers, then a string like a fourth", bytes("T:1", {"0", "0", "0"}, {"5"}), false},
       {"cut after three", kSmallDocument.substr(0, 14), false},
       {"empty", "", false},
   };

@@ -1,51 +1,38 @@
 #include "rfc4180_helpers.h"
 
-namespace {
-
-std::optional<CsvRecords> Fail(std::string* error, const std::string& what, std::size_t at) {
-  if (error) *error = what + " at byte " + std::to_string(at);
-  return std::nullopt;
-}
-
-}  // namespace
-
 std::optional<CsvRecords> ReadCsv(std::string_view text, std::string* error) {
-  CsvRecords records;
-  std::vector<std::string> record;
+  CsvRecords records(1);
   std::size_t at = 0;
+  const auto fail = [&](const char* what) {
+    if (error) *error = what + (" at byte " + std::to_string(at));
+    return std::nullopt;
+  };
   while (at < text.size()) {
-    std::string field;
+    std::string& field = records.back().emplace_back();
     if (text[at] == '"') {
-      for (++at;; ++at) {
-        if (at >= text.size()) return Fail(error, "unterminated quoted field", at);
-        if (text[at] != '"') {
-          field.push_back(text[at]);
-        } else if (at + 1 < text.size() && text[at + 1] == '"') {
-          field.push_back('"');
-          ++at;
-        } else {
-          ++at;
-          break;
-        }
+      for (++at; at < text.size() && (text[at] != '"' || text.substr(at, 2) == "\"\"");) {
+        field.push_back(text[at]);
+        at += text[at] == '"' ? 2 : 1;
       }
+      if (at++ >= text.size()) return fail("unterminated quoted field");
     } else {
-      while (at < text.size() && text[at] != ',' && text[at] != '\n' && text[at] != '\r') {
-        if (text[at] == '"') return Fail(error, "quote inside a bare field", at);
-        field.push_back(text[at++]);
+      for (; at < text.size() && std::string_view(",\r\n").find(text[at]) == std::string_view::npos;
+           ++at) {
+        if (text[at] == '"') return fail("quote inside a bare field");
+        field.push_back(text[at]);
       }
     }
-    record.push_back(std::move(field));
-    if (at >= text.size()) return Fail(error, "last record not ended", at);
-    if (text[at] == ',') {
+    if (at < text.size() && text[at] == ',') {
       ++at;
       continue;
     }
     if (text.substr(at, 2) == "\r\n") ++at;
-    if (text[at] != '\n') return Fail(error, "text after a closing quote", at);
+    if (at >= text.size() || text[at] != '\n')
+      return fail(at >= text.size() ? "last record not ended" : "text after a closing quote");
     ++at;
-    records.push_back(std::move(record));
-    record.clear();
+    records.emplace_back();
   }
-  if (!record.empty()) return Fail(error, "last record not ended", at);
+  if (!records.back().empty()) return fail("last record not ended");
+  records.pop_back();
   return records;
 }

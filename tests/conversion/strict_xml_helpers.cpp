@@ -1,210 +1,91 @@
 #include "strict_xml_helpers.h"
 
-#include <cctype>
-#include <cstdint>
+#include <regex>
 #include <vector>
 
 namespace {
 
-class Checker {
- public:
-  explicit Checker(std::string_view text) : text_(text) {}
+bool XmlChar(unsigned long c) {
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
 
-  std::optional<std::string> Run() {
-    if (!ValidCharacters()) return error_;
-    if (!Prolog() || !Element() || !Misc()) return error_;
-    if (at_ != text_.size()) Fail("content after the root element");
-    return error_;
-  }
-
- private:
-  bool Fail(const std::string& what) {
-    if (!error_) error_ = what + " at byte " + std::to_string(at_);
-    return false;
-  }
-  bool Starts(std::string_view s) const { return text_.substr(at_, s.size()) == s; }
-  bool Eat(std::string_view s) {
-    if (!Starts(s)) return false;
-    at_ += s.size();
-    return true;
-  }
-  bool Expect(std::string_view s) { return Eat(s) || Fail("expected \"" + std::string(s) + "\""); }
-  static bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-  bool Space() {
-    const std::size_t start = at_;
-    while (at_ < text_.size() && IsSpace(text_[at_])) ++at_;
-    return at_ > start;
-  }
-  static bool NameChar(char c, bool first) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u >= 0x80 || c == '_' || c == ':' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
-      return true;
-    return !first && ((c >= '0' && c <= '9') || c == '-' || c == '.');
-  }
-  bool Name(std::string& name) {
-    const std::size_t start = at_;
-    while (at_ < text_.size() && NameChar(text_[at_], at_ == start)) ++at_;
-    name = std::string(text_.substr(start, at_ - start));
-    return !name.empty() || Fail("expected a name");
-  }
-  bool Quoted(std::string& value) {
-    if (at_ >= text_.size() || (text_[at_] != '"' && text_[at_] != '\''))
-      return Fail("expected a quote");
-    const char quote = text_[at_++];
-    const std::size_t end = text_.find(quote, at_);
-    if (end == std::string_view::npos) return Fail("unterminated literal");
-    value = std::string(text_.substr(at_, end - at_));
-    at_ = end + 1;
-    return true;
-  }
-
-  // Every byte sequence must be UTF-8 and every character an XML Char.
-  bool ValidCharacters();
-  bool Prolog();
-  bool Misc();
-  bool Element();
-  bool Attributes();
-  bool Content(const std::string& name);
-  bool Reference();
-
-  std::string_view text_;
-  std::size_t at_ = 0;
-  std::optional<std::string> error_;
-};
-
-bool Checker::ValidCharacters() {
-  for (std::size_t i = 0; i < text_.size();) {
-    const auto b = static_cast<unsigned char>(text_[i]);
-    std::size_t n = b < 0x80                 ? 1
-                    : b >= 0xC2 && b <= 0xDF ? 2
-                    : b >= 0xE0 && b <= 0xEF ? 3
-                    : b >= 0xF0 && b <= 0xF4 ? 4
-                                             : 0;
-    char32_t code = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
+// Every sequence must be UTF-8 (no overlong forms, no surrogates) and every
+// character an XML character.
+std::optional<std::string> CharacterError(std::string_view t) {
+  for (std::size_t at = 0, n; at < t.size(); at += n) {
+    const auto b = static_cast<unsigned char>(t[at]);
+    n = b < 0x80                 ? 1
+        : b >= 0xC2 && b <= 0xDF ? 2
+        : b >= 0xE0 && b <= 0xEF ? 3
+        : b >= 0xF0 && b <= 0xF4 ? 4
+                                 : 0;
+    unsigned long code = n == 1 ? b : b & (0x7F >> n);
     for (std::size_t k = 1; n && k < n; ++k) {
-      if (i + k >= text_.size() || (static_cast<unsigned char>(text_[i + k]) & 0xC0) != 0x80)
-        n = 0;
-      else
-        code = (code << 6) | (static_cast<unsigned char>(text_[i + k]) & 0x3F);
+      const auto next = at + k < t.size() ? static_cast<unsigned char>(t[at + k]) : 0;
+      code = (next & 0xC0) == 0x80 ? (code << 6) | (next & 0x3F) : (n = 0);
     }
-    const char32_t minimum = n == 2 ? 0x80 : n == 3 ? 0x800 : n == 4 ? 0x10000 : 0;
-    at_ = i;
-    if (n == 0 || code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-      return Fail("not UTF-8");
-    if ((code < 0x20 && code != 0x9 && code != 0xA && code != 0xD) || code == 0xFFFE ||
-        code == 0xFFFF)
-      return Fail("character not allowed in XML");
-    i += n;
+    const unsigned long least = n == 2 ? 0x80 : n == 3 ? 0x800 : n == 4 ? 0x10000 : 0;
+    if (n == 0 || code < least || (code >= 0xD800 && code <= 0xDFFF))
+      return "not UTF-8 at byte " + std::to_string(at);
+    if (!XmlChar(code)) return "character not allowed in XML at byte " + std::to_string(at);
   }
-  at_ = 0;
-  return true;
+  return std::nullopt;
 }
 
-bool Checker::Prolog() {
-  if (Eat("<?xml")) {
-    const std::size_t end = text_.find("?>", at_);
-    if (end == std::string_view::npos) return Fail("unterminated XML declaration");
-    const std::string_view decl = text_.substr(at_, end - at_);
-    if (decl.find("version=\"1.0\"") == std::string_view::npos) return Fail("no version 1.0");
-    at_ = end + 2;
-  }
-  Space();
-  if (Eat("<!DOCTYPE")) {
-    std::string name, publicId, systemId;
-    if (!Space() || !Name(name) || !Space()) return Fail("bad DOCTYPE");
-    if (Eat("PUBLIC")) {
-      if (!Space() || !Quoted(publicId) || !Space() || !Quoted(systemId))
-        return Fail("bad PUBLIC id");
-    } else if (Eat("SYSTEM")) {
-      if (!Space() || !Quoted(systemId)) return Fail("bad SYSTEM id");
-    }
-    Space();
-    if (!Expect(">")) return false;
-  }
-  Space();
-  return true;
-}
-
-bool Checker::Misc() {
-  Space();
-  return true;
-}
-
-bool Checker::Attributes() {
-  std::vector<std::string> seen;
-  for (;;) {
-    const bool spaced = Space();
-    if (Starts(">") || Starts("/>")) return true;
-    std::string name, value;
-    if (!spaced) return Fail("attributes need white space between them");
-    if (!Name(name)) return false;
-    for (const auto& s : seen)
-      if (s == name) return Fail("repeated attribute " + name);
-    seen.push_back(name);
-    Space();
-    if (!Expect("=")) return false;
-    Space();
-    if (!Quoted(value)) return false;
-    if (value.find('<') != std::string::npos) return Fail("'<' in an attribute value");
-  }
-}
-
-bool Checker::Element() {
-  std::string name;
-  if (!Expect("<") || !Name(name) || !Attributes()) return false;
-  if (Eat("/>")) return true;
-  if (!Expect(">")) return false;
-  return Content(name);
-}
-
-bool Checker::Reference() {
-  static const char* const kEntities[] = {"amp;", "lt;", "gt;", "quot;", "apos;"};
-  for (const char* entity : kEntities)
-    if (Eat(entity)) return true;
-  if (!Eat("#")) return Fail("unknown entity");
-  const bool hex = Eat("x");
-  const std::size_t start = at_;
-  std::uint32_t code = 0;
-  while (at_ < text_.size() && std::isxdigit(static_cast<unsigned char>(text_[at_])) &&
-         (hex || std::isdigit(static_cast<unsigned char>(text_[at_])))) {
-    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text_[at_])));
-    code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(c <= '9' ? c - '0' : c - 'a' + 10);
-    if (code > 0x10FFFF) return Fail("character reference out of range");
-    ++at_;
-  }
-  if (at_ == start || !Eat(";")) return Fail("bad character reference");
-  const bool allowed = code == 0x9 || code == 0xA || code == 0xD ||
-                       (code >= 0x20 && code <= 0xD7FF) || (code >= 0xE000 && code <= 0xFFFD) ||
-                       code >= 0x10000;
-  return allowed || Fail("character reference to a forbidden character");
-}
-
-bool Checker::Content(const std::string& name) {
-  for (;;) {
-    if (at_ >= text_.size()) return Fail("element <" + name + "> is not closed");
-    if (Eat("</")) {
-      std::string closing;
-      if (!Name(closing)) return false;
-      if (closing != name) return Fail("</" + closing + "> closes <" + name + ">");
-      Space();
-      return Expect(">");
-    }
-    if (Starts("<!--") || Starts("<![CDATA[") || Starts("<?")) return Fail("unsupported markup");
-    if (Starts("<")) {
-      if (!Element()) return false;
-      continue;
-    }
-    if (Eat("&")) {
-      if (!Reference()) return false;
-      continue;
-    }
-    if (Starts("]]>")) return Fail("\"]]>\" in character data");
-    ++at_;
-  }
-}
+#define NAME "[A-Za-z_:][-A-Za-z0-9_:.]*"
+#define LITERAL "(?:\"[^\"<]*\"|'[^'<]*')"
+const std::regex kProlog("(<\\?xml\\s+version=\"1\\.0\"[^?]*\\?>)?\\s*(<!DOCTYPE\\s+" NAME
+                         "(\\s+(PUBLIC\\s+" LITERAL "\\s+" LITERAL "|SYSTEM\\s+" LITERAL
+                         "))?\\s*>)?\\s*");
+// Groups: 1 "/" of an end tag, 2 the name, 3 "/" of an empty element.
+const std::regex kTag("<(/?)(" NAME ")(?:\\s+" NAME "\\s*=\\s*" LITERAL ")*\\s*(/?)>");
+const std::regex kReference("&(amp|lt|gt|quot|apos|#([0-9]+)|#x([0-9A-Fa-f]+));");
 
 }  // namespace
 
 std::optional<std::string> XmlWellFormednessError(std::string_view document) {
-  return Checker(document).Run();
+  if (auto error = CharacterError(document)) return error;
+  const std::string text(document);
+  const auto fail = [](const std::string& what, std::size_t at) {
+    return what + " at byte " + std::to_string(at);
+  };
+  std::smatch m;
+  const auto matchAt = [&](std::size_t at, const std::regex& re) {
+    return std::regex_search(text.cbegin() + static_cast<long>(at), text.cend(), m, re,
+                             std::regex_constants::match_continuous);
+  };
+  std::size_t at = matchAt(0, kProlog) ? m.length() : 0;
+  std::vector<std::string> open;
+  do {
+    if (at >= text.size())
+      return fail(open.empty() ? "no root element" : "<" + open.back() + "> is not closed", at);
+    if (text[at] == '<') {
+      if (!matchAt(at, kTag) || (m[1].length() && m[3].length()))
+        return fail("bad or unsupported markup", at);
+      if (m[1].length() && (open.empty() || open.back() != m[2]))
+        return fail("</" + m[2].str() + "> closes nothing open", at);
+      if (m[1].length())
+        open.pop_back();
+      else if (!m[3].length())
+        open.push_back(m[2]);
+      at += m.length();
+    } else if (open.empty()) {
+      return fail("text outside the root element", at);
+    } else if (text[at] == '&') {
+      if (!matchAt(at, kReference)) return fail("bad entity or character reference", at);
+      const bool numeric = m[2].matched || m[3].matched;
+      if (numeric && (m.length() > 12 || !XmlChar(std::stoul(m[2].matched ? m[2].str() : m[3].str(),
+                                                             nullptr, m[2].matched ? 10 : 16))))
+        return fail("character reference to a forbidden character", at);
+      at += m.length();
+    } else if (text.compare(at, 3, "]]>") == 0) {
+      return fail("\"]]>\" in character data", at);
+    } else {
+      ++at;
+    }
+  } while (!open.empty());
+  at = text.find_first_not_of(" \t\n\r", at);
+  if (at == std::string::npos) return std::nullopt;
+  return fail("content after the root element", at);
 }

@@ -2,7 +2,7 @@
 // A strict XML 1.0 well-formedness check, enough for property lists: a
 // declaration, a DOCTYPE with an external identifier, elements with
 // attributes, character data with the five predefined entities and character
-// references. Anything else is refused.
+// references, all in UTF-8 of XML characters. Anything else is refused.
 
 #include <optional>
 #include <string>
