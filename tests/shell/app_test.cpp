@@ -1,7 +1,10 @@
-// The application object: the Help commands, the legacy settings read when
-// the main window opens, Qt's Japanese texts, and an escaping exception.
+// The application and its menu bar: the menu tree and who handles each
+// command, the Help commands, the legacy settings read when the main window
+// opens, Qt's Japanese texts, and an exception that escapes a command.
 
 #include <QDialogButtonBox>
+#include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <fstream>
@@ -11,36 +14,12 @@
 #include "platform/folder_item.h"
 #include "shared/globals.h"
 #include "shared/start_up_values.h"
-#include "shell/menu_bar1.h"
 #include "shell/qt_text.h"
-#include "shell/window1.h"
 #include "shell_test_main.h"
 #include "support/legacy_document.h"
 #include "support/scripted_services.h"
 
-namespace {
-
-void Choose(const char* item) { MenuBar1()->findChild<QAction*>(item)->trigger(); }
-
 using Log = std::vector<std::string>;
-
-// A legacy preference file holding `numbers` and no strings.
-void WriteLegacyPreferences(const std::vector<int>& numbers) {
-  const std::filesystem::path folder = PreferencesFolder() / "Tavrin初期設定";
-  std::filesystem::create_directories(folder);
-  std::string bytes;
-  legacy::AppendShortString(bytes, "pref");
-  legacy::AppendLong(bytes, static_cast<std::int32_t>(numbers.size()));
-  for (int number : numbers) legacy::AppendShortString(bytes, std::to_string(number));
-  legacy::AppendLong(bytes, 0);
-  legacy::WriteBytes(folder / "pref", bytes);
-}
-
-struct Thrower : QObject {
-  bool event(QEvent*) override { throw std::runtime_error("列数が読めません"); }
-};
-
-}  // namespace
 
 class AppTest : public QObject {
   Q_OBJECT
@@ -48,44 +27,84 @@ class AppTest : public QObject {
  private slots:
   void init() { SetResourcesFolder(QStringLiteral(TAVR_RESOURCES_DIR)); }
 
-  // Runs before any window opens, with no legacy preference file.
-  void withoutLegacyPreferencesNoCautionBeeps() {
-    ScriptedServices services;
-    services.cautionAnswers = {DialogButton::Cancel};
-    Choose("HelpHome");  // makes the main window first: there is none
-    QCOMPARE(services.cautions.at(0).dialog.window, static_cast<::Window*>(Window1()));
-    QCOMPARE(gListCre, std::string("qZt5"));
-    for (std::int32_t value : gPref) QCOMPARE(value, 0);
-    QCOMPARE(services.log, Log{"caution"});
-  }
-
-  void homePageOpensOnlyWhenConfirmed() {
+  // Runs first: no main window and no legacy preference file yet.
+  void fileCommandsWaitForTheMainWindowHelpCommandsDoNot() {
     ScriptedServices services;
     services.cautionAnswers = {DialogButton::Cancel, DialogButton::Action};
-    Choose("HelpHome");
-    QVERIFY(services.urls.empty());
-    Choose("HelpHome");
+    QSignalSpy quits(App(), &App::quitRequested);
+    for (const char* name : {"FileClose", "FileOpen", "FileOpenFolder"}) Command(name)->trigger();
+    QCOMPARE(quits.count(), 0);
+    QVERIFY(services.log.empty());
+
+    for (const char* name : {"HelpReadme", "HelpManual", "HelpHome", "HelpHome"}) {
+      Command(name)->trigger();  // the home page sheet makes the main window first
+    }
+    const QDir japanese(QStringLiteral(TAVR_RESOURCES_DIR "/Japanese.lproj"));
+    QCOMPARE(FromPath(services.launched.at(0)), japanese.filePath("お読み下さい.rtf"));
+    QCOMPARE(FromPath(services.launched.at(1)), japanese.filePath("簡易マニュアル.rtf"));
     const std::string address = kHomePageAddress;
-    QCOMPARE(services.urls, Log{address});
-    const CautionDialog& dialog = services.cautions.at(1).dialog;
+    QCOMPARE(services.log, (Log{"launch", "launch", "caution", "caution", "url"}));  // no beep
+    QCOMPARE(services.urls, Log{address});  // only when confirmed
+    const CautionDialog& dialog = services.cautions.at(0).dialog;
+    QCOMPARE(dialog.window, static_cast<::Window*>(Window1()));
     QCOMPARE(dialog.actionCaption + "/" + dialog.cancelCaption, std::string("接続する/キャンセル"));
     QVERIFY(dialog.cancelVisible && !dialog.alternateVisible);
     QCOMPARE(dialog.message, std::string("Tavrinコンバータのホームページに接続しますか？"));
     QCOMPARE(dialog.explanation, "ブラウザを起動して、" + address + " にアクセスします。");
+    QCOMPARE(gListCre, std::string("qZt5"));
+    for (std::int32_t value : gPref) QCOMPARE(value, 0);
+  }
+
+  void oneMenuBarHoldsItsItemsInOrder() {
+    QPointer<class MenuBar1> bar = MenuBar1();
+    QCOMPARE(MenuBar1(), bar.data());
+    QCOMPARE(App()->MenuBar, bar.data());
+    QCOMPARE(Window1()->menuWidget(), bar.data());
+    ReleaseWindow1();  // the bar outlives the window that showed it
+    QVERIFY(bar);
+    QCOMPARE(Window1()->menuWidget(), bar.data());
+
+    // Name, text ("-" for a separator), shortcut; a menu's row has no shortcut.
+    const QStringList want = {
+        "FileMenu ファイル", "FileClose 閉じる Ctrl+W", "UntitledSeparator -",
+        "FileOpen ファイルを指定して変換… Ctrl+O", "FileOpenFolder 書類を抽出… Ctrl+Shift+O",
+        "FileQuit &Quit Ctrl+Q", "EditMenu 編集", "EditUndo 取り消す Ctrl+Z",
+        "EditRedo やり直す Ctrl+Shift+Z", "UntitledMenu1 -", "EditCut カット Ctrl+X",
+        "EditCopy コピー Ctrl+C", "EditPaste ペースト Ctrl+V", "EditClear 削除",
+        "UntitledMenu0 -", "EditSelectAll すべてを選択 Ctrl+A", "Help Help",
+        "HelpHome ホームページに接続...", "UntitledSeparator0 -", "HelpReadme お読み下さい",
+        "HelpManual 簡易マニュアル"};
+    QStringList shown;
+    for (QAction* menu : bar->actions()) {
+      shown << menu->menu()->objectName() + " " + menu->menu()->title();
+      for (QAction* item : menu->menu()->actions()) {
+        QStringList row{item->objectName(), item->isSeparator() ? "-" : item->text()};
+        if (!item->shortcut().isEmpty()) row << item->shortcut().toString();
+        shown << row.join(' ');
+      }
+    }
+    QCOMPARE(shown, want);
+    QCOMPARE(Command("FileQuit")->menuRole(), QAction::QuitRole);
+    for (QAction* item : bar->findChild<QMenu*>("EditMenu")->actions()) {
+      QVERIFY2(item->isSeparator() || !item->isEnabled(), qPrintable(item->objectName()));
+    }
   }
 
   void legacyPreferencesAreReadWhenTheWindowOpens() {
-    std::vector<int> numbers(23, 0);
-    numbers[10] = 1;  // beep before every caution
-    numbers[21] = 2;  // scrollKind
-    numbers[22] = 5;  // anything but 0 makes winGeo 0
-    WriteLegacyPreferences(numbers);
+    legacy::Document settings;  // its header and numbers are laid out as a document's
+    settings.header = "pref";
+    settings.prefNumbers.assign(23, "0");
+    settings.prefNumbers[10] = "1";  // beep before every caution
+    settings.prefNumbers[21] = "2";  // scrollKind
+    settings.prefNumbers[22] = "5";  // anything but 0 makes winGeo 0
+    std::filesystem::create_directories(PreferencesFolder() / "Tavrin初期設定");
+    legacy::WriteBytes(PreferencesFolder() / "Tavrin初期設定" / "pref", settings.PrefBlockBytes());
     ReleaseWindow1();
     Window1();  // a new window runs its opening again
 
     ScriptedServices services;
     services.cautionAnswers = {DialogButton::Cancel};
-    Choose("HelpHome");
+    Command("HelpHome")->trigger();
     QCOMPARE(services.log, (Log{"beep", "caution"}));
 
     QTemporaryDir folder;
@@ -99,24 +118,18 @@ class AppTest : public QObject {
     QVERIFY(pref.str().find("<key>winGeo</key>\n<integer>0</integer>\n") != std::string::npos);
   }
 
-  void helpDocumentsOpenFromTheJapaneseFolderOnly() {
+  // Copies beside Japanese.lproj, or no resources at all: not found.
+  void helpDocumentsOutsideTheJapaneseFolderAreNotFound() {
     ScriptedServices services;
-    Choose("HelpReadme");
-    Choose("HelpManual");
-    QCOMPARE(services.launched.size(), size_t{2});
-    const QDir japanese(QStringLiteral(TAVR_RESOURCES_DIR "/Japanese.lproj"));
-    QCOMPARE(FromPath(services.launched[0]), japanese.filePath("お読み下さい.rtf"));
-    QCOMPARE(FromPath(services.launched[1]), japanese.filePath("簡易マニュアル.rtf"));
-
-    // Copies beside Japanese.lproj, or no resources at all: not found.
     QTemporaryDir elsewhere;
     QDir(elsewhere.path()).mkdir("Japanese.lproj");
-    QFile::copy(japanese.filePath("お読み下さい.rtf"), elsewhere.filePath("お読み下さい.rtf"));
+    QFile::copy(QStringLiteral(TAVR_RESOURCES_DIR "/Japanese.lproj/お読み下さい.rtf"),
+                elsewhere.filePath("お読み下さい.rtf"));
     for (const QString& resources : {elsewhere.path(), elsewhere.filePath("gone")}) {
       SetResourcesFolder(resources);
-      Choose("HelpReadme");
+      Command("HelpReadme")->trigger();
     }
-    QCOMPARE(services.launched.size(), size_t{2});
+    QCOMPARE(services.log, (Log{"msgbox", "msgbox"}));
     QCOMPARE(services.messageBoxes, (Log{"File Not Found.", "File Not Found."}));
   }
 
@@ -128,9 +141,9 @@ class AppTest : public QObject {
   void anExceptionThatEscapesACommandIsShownAndQuits() {
     ScriptedServices services;
     QSignalSpy quits(App(), &App::quitRequested);
-    Thrower thrower;
-    QEvent event(QEvent::User);
-    QCoreApplication::sendEvent(&thrower, &event);
+    QMetaObject::invokeMethod(
+        App(), [] { throw std::runtime_error("列数が読めません"); }, Qt::QueuedConnection);
+    QCoreApplication::processEvents();
     QCOMPARE(services.messageBoxes.size(), size_t{1});
     QVERIFY(services.messageBoxes[0].find("列数が読めません") != std::string::npos);
     QCOMPARE(quits.count(), 1);

@@ -10,7 +10,6 @@
 #include "shell/list_file_filter.h"
 #include "shell/qt_services.h"
 #include "shell/qt_text.h"
-#include "shell/window1.h"
 #include "shell_test_main.h"
 #include "support/legacy_document.h"
 
@@ -22,20 +21,10 @@ template <typename T>
 void WhenShown(std::function<void(T*)> handle) {
   QTimer::singleShot(10, [handle] {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-      if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) {
-        handle(found);
-        return;
-      }
+      if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) return handle(found);
     }
     WhenShown<T>(handle);
   });
-}
-
-QAbstractButton* ButtonCaptioned(QMessageBox* box, const QString& caption) {
-  for (QAbstractButton* button : box->buttons()) {
-    if (button->text() == caption) return button;
-  }
-  qFatal("no button %s", qPrintable(caption));
 }
 
 }  // namespace
@@ -70,50 +59,39 @@ class QtServicesTest : public QObject {
     caution.message = "変換が完了しました。";
     caution.explanation = "a.tvr";
 
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QString text, informative, defaultCaption;
-    Qt::WindowModality modality = Qt::NonModal;
-    qsizetype shownButtons = 0;
+    // Icon, texts, default button, modality, button count.
+    QStringList shown;
     WhenShown<QMessageBox>([&](QMessageBox* box) {
-      icon = box->icon();
-      text = box->text();
-      informative = box->informativeText();
-      defaultCaption = box->defaultButton() ? box->defaultButton()->text() : QString();
-      modality = box->windowModality();
-      shownButtons = box->buttons().size();
-      ButtonCaptioned(box, press)->click();
+      shown = QStringList{QString::number(box->icon()), box->text(), box->informativeText(),
+                          box->defaultButton() ? box->defaultButton()->text() : QString(),
+                          QString::number(box->windowModality()), QString::number(box->buttons().size())};
+      for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == press) return button->click();
+      }
+      qFatal("no button %s", qPrintable(press));
     });
-    QtServices services;
-    QCOMPARE(int(services.ShowCaution(caution)), answer);
-    QCOMPARE(icon, QMessageBox::Warning);
-    QCOMPARE(text, QStringLiteral("変換が完了しました。"));
-    QCOMPARE(informative, QStringLiteral("a.tvr"));
-    QCOMPARE(defaultCaption, ToQString(caution.actionCaption));
-    QCOMPARE(modality, onWindow ? Qt::WindowModal : Qt::ApplicationModal);
-    QCOMPARE(shownButtons, qsizetype(buttons));
+    QCOMPARE(int(QtServices().ShowCaution(caution)), answer);
+    QCOMPARE(shown, QStringList({QString::number(QMessageBox::Warning), "変換が完了しました。", "a.tvr",
+                                 ToQString(caution.actionCaption),
+                                 QString::number(onWindow ? Qt::WindowModal : Qt::ApplicationModal),
+                                 QString::number(buttons)}));
   }
 
   void listFilterOffersFoldersAndListDocuments() {
     QTemporaryDir folder;
     const std::filesystem::path root = ToPath(folder.path());
     std::filesystem::create_directory(root / "sub");
-    legacy::WriteBytes(root / "named.tvr", "");
-    legacy::WriteBytes(root / "coded", "");
+    for (const char* name : {"named.tvr", "coded", "multi", "notes.txt"}) legacy::WriteBytes(root / name, "");
     legacy::WriteBytes(root / "._coded", legacy::AppleDoubleBytes(std::nullopt, "Tavr", "qZt5"));
-    legacy::WriteBytes(root / "multi", "");
     legacy::WriteBytes(root / "._multi", legacy::AppleDoubleBytes(std::nullopt, "Tavr", "qZt6"));
-    legacy::WriteBytes(root / "notes.txt", "");
-
     ListFileFilter filter(*RegisteredFileType("List"));
-    const auto offers = [&](const char* name) { return filter.Offers(folder.filePath(name)); };
-    QVERIFY(offers("sub"));
-    QVERIFY(offers("named.tvr"));
-    QVERIFY(offers("coded"));
-    QVERIFY(!offers("multi"));
-    QVERIFY(!offers("notes.txt"));
+    const std::pair<const char*, bool> offered[] = {
+        {"sub", true}, {"named.tvr", true}, {"coded", true}, {"multi", false}, {"notes.txt", false}};
+    for (auto [name, want] : offered) QVERIFY2(filter.Offers(folder.filePath(name)) == want, name);
   }
 
-  void openDialogFiltersByTheListType() {
+  void openDialogFiltersByTheListTypeSaveDialogProposesAName() {
+    QtServices services;
     bool qtsOwn = false, filtered = false;
     Qt::WindowModality modality = Qt::NonModal;
     WhenShown<QFileDialog>([&](QFileDialog* dialog) {
@@ -122,21 +100,16 @@ class QtServicesTest : public QObject {
       modality = dialog->windowModality();
       dialog->reject();
     });
-    QtServices services;
     QCOMPARE(services.OpenFile(Window1(), "List"), std::nullopt);
-    QVERIFY(qtsOwn);
-    QVERIFY(filtered);
+    QVERIFY(qtsOwn && filtered);
     QCOMPARE(modality, Qt::WindowModal);
-  }
 
-  void saveDialogProposesANameInTheSourcesFolder() {
     QTemporaryDir folder;
     QString shownFolder;
     WhenShown<QFileDialog>([&](QFileDialog* dialog) {
       shownFolder = dialog->directory().absolutePath();
       static_cast<QDialog*>(dialog)->accept();  // QFileDialog hides its override
     });
-    QtServices services;
     const auto answer = services.SaveAs(Window1(), ToPath(folder.path()), "名簿.tvr.tvrmd");
     QCOMPARE(shownFolder, QDir(folder.path()).absolutePath());
     QVERIFY(answer);

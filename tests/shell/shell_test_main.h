@@ -1,15 +1,36 @@
 #pragma once
 // The start of every widget test program: the program's own start-up up to
-// (not including) the main window, which each test makes when it needs it
-// through Window1(). Settings come from an empty folder of their own; the
-// pictures and help documents from the source tree.
+// (not including) the main window, which a test makes through Window1() when
+// it needs it. Settings live in an empty folder of their own; pictures and
+// help documents come from the source tree. Also the helpers tests share.
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "shell/app.h"
+#include "shell/listbox.h"
+#include "shell/menu_bar1.h"
 #include "shell/pictures.h"
 #include "shell/startup.h"
+#include "shell/window1.h"
+
+// A menu item or toolbar item by name; the window is made only for the latter.
+inline QAction* Command(const char* name) {
+  QAction* action = MenuBar1()->findChild<QAction*>(QString::fromLatin1(name));
+  if (!action) action = Window1()->findChild<QAction*>(QString::fromLatin1(name));
+  if (!action) qFatal("no command %s", name);
+  return action;
+}
+
+inline Listbox* List() { return Window1()->findChild<Listbox*>(QStringLiteral("Listbox1")); }
+
+inline void SelectRows(std::initializer_list<int> rows) {
+  List()->clearSelection();
+  for (int row : rows) {
+    List()->selectionModel()->select(List()->Rows()->index(row, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+}
 
 #define TAVR_SHELL_TEST_MAIN(TestClass)                          \
   int main(int argc, char** argv) {                              \

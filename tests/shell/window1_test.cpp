@@ -1,33 +1,19 @@
-// The main window: its opening and size, the toolbar, the striped document
-// list and the strip along the bottom.
+// The main window: its title and size, the toolbar, the striped document
+// list, the strip along the bottom, and what closing it does.
 
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QToolButton>
 
 #include "shell/canvas.h"
-#include "shell/listbox.h"
 #include "shell/toolbar1.h"
-#include "shell/window1.h"
 #include "shell_test_main.h"
 
 namespace {
 
-Listbox* List() { return Window1()->findChild<Listbox*>(QStringLiteral("Listbox1")); }
-Toolbar1* Bar() { return Window1()->findChild<Toolbar1*>(QStringLiteral("Toolbar11")); }
-QAction* Tool(const QString& name) { return Bar()->findChild<QAction*>(name); }
-
-void Select(std::initializer_list<int> rows) {
-  List()->clearSelection();
-  for (int row : rows) {
-    List()->selectionModel()->select(List()->Rows()->index(row, 0),
-                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
-  }
-}
-
 bool BatchButtonsEnabled() {
-  if (Tool("ToolItem2")->isEnabled() != Tool("ToolItem3")->isEnabled()) qFatal("buttons disagree");
-  return Tool("ToolItem2")->isEnabled();
+  if (Command("ToolItem2")->isEnabled() != Command("ToolItem3")->isEnabled()) qFatal("buttons disagree");
+  return Command("ToolItem2")->isEnabled();
 }
 
 // What is drawn near the right edge of a cell, clear of its text.
@@ -53,11 +39,12 @@ class Window1Test : public QObject {
     QVERIFY(window->centralWidget()->width() >= 580 && window->centralWidget()->height() >= 300);
   }
 
-  void toolbarShowsItsCommandsInOrder() {
+  void toolbarShowsItsCommandsInOrderBatchesOnlyForASelection() {
+    auto* bar = Window1()->findChild<Toolbar1*>(QStringLiteral("Toolbar11"));
     QStringList shown;
-    for (QAction* item : Bar()->actions()) {
+    for (QAction* item : bar->actions()) {
       shown << item->objectName();
-      if (auto* button = qobject_cast<QToolButton*>(Bar()->widgetForAction(item))) {
+      if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(item))) {
         QVERIFY(!button->icon().isNull());
         shown << button->text() << button->toolTip();
       }
@@ -69,23 +56,24 @@ class Window1Test : public QObject {
                                  "保存ダイアログで指定したフォルダ内に出力します。", "ToolItem5",
                                  "ToolItem6", "ToolItem4", "ファイルを指定して変換",
                                  "ファイルを一つずつ指定して変換します。"}));
-    QVERIFY(Tool("ToolItem6")->isSeparator());
-  }
+    QVERIFY(Command("ToolItem6")->isSeparator());
 
-  void batchButtonsFollowTheSelection() {
     QVERIFY(!BatchButtonsEnabled());
     for (int row = 0; row < 5; ++row) List()->AddRow(QStringLiteral("doc%1.tvr").arg(row));
     QVERIFY(!BatchButtonsEnabled());
-    Select({1});
+    SelectRows({0, 2});
     QVERIFY(BatchButtonsEnabled());
-    Select({0, 2});
-    QVERIFY(BatchButtonsEnabled());
-    Select({});
+    SelectRows({});
     QVERIFY(!BatchButtonsEnabled());
-    QVERIFY(Tool("ToolItem1")->isEnabled() && Tool("ToolItem4")->isEnabled());
+    QVERIFY(Command("ToolItem1")->isEnabled() && Command("ToolItem4")->isEnabled());
   }
 
+  // Runs on the five rows the toolbar test added.
   void listStripesOddRowsInEveryColumn() {
+    const QStringList headings{"名前", "行種別", "場所（パス）"};
+    for (int column = 0; column < 3; ++column) {
+      QCOMPARE(List()->Rows()->headerData(column, Qt::Horizontal).toString(), headings[column]);
+    }
     QCOMPARE(List()->header()->sectionSize(0), 200);
     QCOMPARE(List()->header()->sectionSize(1), 80);
     QCOMPARE(List()->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -114,11 +102,18 @@ class Window1Test : public QObject {
     }
   }
 
-  void closingTheWindowEndsTheProgram() {
+  // Close, Quit, Command-W and the window's close box all end the program.
+  void closingEndsTheProgram() {
+    class Window1* window = Window1();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
     QSignalSpy quits(App(), &App::quitRequested);
-    Window1()->close();
-    QCOMPARE(quits.count(), 1);
-    QCOMPARE(quits[0][0].toInt(), 0);
+    Command("FileClose")->trigger();
+    Command("FileQuit")->trigger();
+    QTest::keyClick(window, Qt::Key_W, Qt::ControlModifier);
+    window->close();
+    QCOMPARE(quits.count(), 4);
+    for (const QList<QVariant>& quit : quits) QCOMPARE(quit[0].toInt(), 0);
   }
 };
 
