@@ -24,122 +24,93 @@ class GlobalsTest : public ::testing::Test {
 
 class SomeWindow : public Window {};
 
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+
 TEST(GBitR, GivesTheFieldsOfTheColumnInfoWord) {
+  // Below bit 31 a field is unsigned; a field that reaches bit 31 is a
+  // two's-complement number of its own width.
   const struct {
     std::int32_t value, start, count, result;
   } cases[] = {
-      {0x678, 0, 4, 8},
-      {0x678, 4, 1, 1},
-      {0x678, 9, 6, 3},
-      {(100 << 16) | 0xBEEF, 16, 16, 100},
-      {0x7FFF0000, 16, 16, 32767},
-      {std::numeric_limits<std::int32_t>::min(), 16, 16, -32768},
-      {-1, 16, 16, -1},
-      {-1, 0, 4, 15},
-      {-1, 27, 4, 15},
-      {-1, 28, 4, -1},
-      {-1, 0, 32, -1},
-      {0x12345678, 0, 32, 0x12345678},
-      {-1, 5, 0, 0},
-      {0x678, 9, 0, 0},
-      {-1, 3, -2, 0},
+      // clang-format off
+      {0x678, 0, 4, 8},            {0x678, 4, 1, 1},          {0x678, 9, 6, 3},
+      {(100 << 16) | 0xBEEF, 16, 16, 100},                    {0x7FFF0000, 16, 16, 32767},
+      {kMin, 16, 16, -32768},      {kMin, 31, 1, -1},         {-1, 16, 16, -1},
+      {-1, 0, 4, 15},              {-1, 27, 4, 15},           {-1, 28, 4, -1},
+      {-1, 0, 32, -1},             {0x12345678, 0, 32, 0x12345678},
+      {static_cast<std::int32_t>(0xA5C3F00Fu), 4, 12, 0xF00},
+      {static_cast<std::int32_t>(0xA5C3F00Fu), 20, 12, -1444},
+      {-1, 5, 0, 0},               {0x678, 9, 0, 0},          {-1, 3, -2, 0},
+      {-1, -1, 3, 0},  // 2 to the power -1 is no Int32 divisor
+      // clang-format on
   };
   for (const auto& c : cases) {
     EXPECT_EQ(gBitR(c.value, c.start, c.count), c.result)
         << std::hex << c.value << std::dec << " start " << c.start << " count " << c.count;
   }
-}
-
-TEST(GBitR, FollowsTheShiftRuleForEveryFieldItIsGiven) {
-  // Below bit 31 a field is unsigned; a field that reaches bit 31 is a
-  // two's-complement number of its own width.
-  const std::int32_t values[] = {0,          -1,
-                                 0x678,      std::numeric_limits<std::int32_t>::min(),
-                                 0x7FFFFFFF, static_cast<std::int32_t>(0xA5C3F00Fu),
-                                 0x13579BDF};
-  for (std::int32_t value : values) {
-    for (std::int32_t start = 0; start <= 30; ++start) {
-      for (std::int32_t count = 1; start + count <= 32; ++count) {
-        const std::int64_t field =
-            (static_cast<std::int64_t>(value) >> start) & ((std::int64_t{1} << count) - 1);
-        const std::int64_t expected =
-            start + count == 32 && field >= (std::int64_t{1} << (count - 1))
-                ? field - (std::int64_t{1} << count)
-                : field;
-        ASSERT_EQ(gBitR(value, start, count), expected) << value << " " << start << " " << count;
-      }
-    }
+  // Arguments no caller passes: their results are not fixed; they must simply
+  // be computed without harm (the sanitizers watch the shifts).
+  for (std::int32_t start : {kMin, -40, -1, 31, 32, 63, 64, 100, kMax}) {
+    for (std::int32_t count : {kMin, -1, 1, 33, 64, 100, kMax}) gBitR(-1, start, count);
   }
 }
 
-TEST(GBitR, ArgumentsNoCallerPassesStillGiveANumber) {
-  // Their results are not fixed; they must simply be computed without harm.
-  const std::int32_t big = std::numeric_limits<std::int32_t>::max();
-  const std::int32_t small = std::numeric_limits<std::int32_t>::min();
-  const std::int32_t starts[] = {small, -40, -1, 31, 32, 63, 64, 100, big};
-  const std::int32_t counts[] = {small, -1, 1, 33, 64, 100, big};
-  for (std::int32_t start : starts) {
-    for (std::int32_t count : counts) gBitR(-1, start, count);
-  }
-  EXPECT_EQ(gBitR(-1, -1, 3), 0);  // 2 to the power -1 is no Int32 divisor
-}
-
-TEST_F(GlobalsTest, TheButtonCountDecidesWhichButtonsShowAndGetCaptions) {
+// Which buttons show with which captions, and what the pressed one answers.
+TEST_F(GlobalsTest, ButtonCountAndPressedButton) {
   const struct {
     std::int32_t count;
+    DialogButton pressed;
     bool cancel, alternate;
-  } cases[] = {{-1, false, false}, {0, false, false}, {1, false, false},
-               {2, true, false},   {3, true, true},   {5, true, true}};
+    std::int32_t result;
+  } cases[] = {
+      {-1, DialogButton::Action, false, false, 2}, {0, DialogButton::Cancel, false, false, 1},
+      {1, DialogButton::Action, false, false, 2},  {2, DialogButton::Cancel, true, false, 1},
+      {3, DialogButton::Alternate, true, true, 0}, {5, DialogButton::Action, true, true, 2},
+  };
   for (const auto& c : cases) {
-    gCautionDlg(nullptr, c.count, "実行", "キャンセル", "別の操作", "本文", "説明");
+    SCOPED_TRACE(c.count);
+    services_.cautionAnswers = {c.pressed};
+    EXPECT_EQ(gCautionDlg(nullptr, c.count, "実行", "キャンセル", "別の操作", "本文", "説明"),
+              c.result);
     const CautionDialog& shown = services_.cautions.back().dialog;
-    EXPECT_EQ(shown.actionCaption, "実行") << c.count;
-    EXPECT_EQ(shown.cancelVisible, c.cancel) << c.count;
-    EXPECT_EQ(shown.cancelCaption, c.cancel ? "キャンセル" : "") << c.count;
-    EXPECT_EQ(shown.alternateVisible, c.alternate) << c.count;
-    EXPECT_EQ(shown.alternateCaption, c.alternate ? "別の操作" : "") << c.count;
+    EXPECT_EQ(shown.actionCaption, "実行");
+    EXPECT_EQ(shown.cancelVisible, c.cancel);
+    EXPECT_EQ(shown.cancelCaption, c.cancel ? "キャンセル" : "");
+    EXPECT_EQ(shown.alternateVisible, c.alternate);
+    EXPECT_EQ(shown.alternateCaption, c.alternate ? "別の操作" : "");
     EXPECT_EQ(shown.message, "本文");
     EXPECT_EQ(shown.explanation, "説明");
   }
 }
 
-TEST_F(GlobalsTest, ThePressedButtonGivesTwoOneOrZero) {
-  services_.cautionAnswers = {DialogButton::Action, DialogButton::Cancel, DialogButton::Alternate};
-  EXPECT_EQ(gCautionDlg(nullptr, 3, "a", "c", "x", "m", "e"), 2);
-  EXPECT_EQ(gCautionDlg(nullptr, 3, "a", "c", "x", "m", "e"), 1);
-  EXPECT_EQ(gCautionDlg(nullptr, 3, "a", "c", "x", "m", "e"), 0);
-}
-
-TEST_F(GlobalsTest, OnlySettingTenEqualToOneBeepsAndTheBeepComesFirst) {
+// The one-button form shows OK, as a sheet or application-modal; only setting
+// 10 equal to 1 beeps, and the beep comes first (ours to sound, never the dialog's).
+TEST_F(GlobalsTest, TheOneButtonFormAndItsBeep) {
+  SomeWindow window;
   const struct {
     std::int32_t setting;
+    Window* window;
     std::vector<std::string> log;
-  } cases[] = {{0, {"caution"}}, {1, {"beep", "caution"}}, {2, {"caution"}}, {-1, {"caution"}}};
+  } cases[] = {{0, &window, {"caution"}},
+               {1, nullptr, {"beep", "caution"}},
+               {2, &window, {"caution"}},
+               {-1, nullptr, {"caution"}}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.setting);
     gPref[10] = c.setting;
     services_.log.clear();
-    gCautionDlg1(nullptr, "m", "e");
-    EXPECT_EQ(services_.log, c.log) << c.setting;
-    // The beep is ours to sound; the dialog is never asked to.
-    EXPECT_FALSE(services_.cautions.back().dialog.beep);
+    gCautionDlg1(c.window, "変換が完了しました。", "qZt6:Tavr");
+    EXPECT_EQ(services_.log, c.log);
+    const CautionDialog& shown = services_.cautions.back().dialog;
+    EXPECT_FALSE(shown.beep);
+    EXPECT_EQ(shown.window, c.window);
+    EXPECT_EQ(shown.actionCaption, "OK");
+    EXPECT_FALSE(shown.cancelVisible);
+    EXPECT_FALSE(shown.alternateVisible);
+    EXPECT_EQ(shown.message, "変換が完了しました。");
+    EXPECT_EQ(shown.explanation, "qZt6:Tavr");
   }
-}
-
-TEST_F(GlobalsTest, TheOneButtonFormShowsOkAsASheetOrApplicationModal) {
-  SomeWindow window;
-  gCautionDlg1(&window, "変換が完了しました。", "詳細");
-  gCautionDlg1(nullptr, "未登録のファイルタイプです。", "qZt6:Tavr");
-  ASSERT_EQ(services_.cautions.size(), 2u);
-  for (const auto& shown : services_.cautions) {
-    EXPECT_EQ(shown.dialog.actionCaption, "OK");
-    EXPECT_FALSE(shown.dialog.cancelVisible);
-    EXPECT_FALSE(shown.dialog.alternateVisible);
-  }
-  EXPECT_EQ(services_.cautions[0].dialog.window, &window);
-  EXPECT_EQ(services_.cautions[0].dialog.message, "変換が完了しました。");
-  EXPECT_EQ(services_.cautions[0].dialog.explanation, "詳細");
-  EXPECT_EQ(services_.cautions[1].dialog.window, nullptr);
-  EXPECT_EQ(services_.cautions[1].dialog.explanation, "qZt6:Tavr");
 }
 
 // The Finder info as Samba keeps it for Mac clients: a 60-byte AfpInfo whose
@@ -158,9 +129,7 @@ TEST(GFileMatch, NeedsBothCodesLetterForLetter) {
   std::string pattern = (fs::temp_directory_path() / "globals_test-XXXXXX").string();
   const fs::path folder = ::mkdtemp(pattern.data());
   const struct {
-    const char* name;
-    const char* type;
-    const char* creator;
+    const char *name, *type, *creator;
     bool match;
   } cases[] = {
       {"list", "Tavr", "qZt5", true},

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -52,8 +51,9 @@ class StartUpValuesTest : public ::testing::Test {
   void SetUp() override {
     std::string pattern = (fs::temp_directory_path() / "start_up_values_test-XXXXXX").string();
     home_ = ::mkdtemp(pattern.data());
-    Remember("HOME");
-    Remember("XDG_CONFIG_HOME");
+    for (auto& [name, value] : saved_) {
+      if (const char* old = std::getenv(name)) value = old;
+    }
     ::setenv("HOME", home_.c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
     gReleaseGlobals();
@@ -61,14 +61,10 @@ class StartUpValuesTest : public ::testing::Test {
   }
   void TearDown() override {
     for (const auto& [name, value] : saved_) {
-      value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+      value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
     }
     gReleaseGlobals();
     fs::remove_all(home_);
-  }
-  void Remember(const std::string& name) {
-    const char* value = std::getenv(name.c_str());
-    saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
   }
   fs::path WritePref(const std::string& bytes, const fs::path& preferences) {
     fs::create_directories(preferences / "Tavrin初期設定");
@@ -80,7 +76,8 @@ class StartUpValuesTest : public ::testing::Test {
   }
 
   fs::path home_;
-  std::map<std::string, std::optional<std::string>> saved_;
+  std::pair<const char*, std::optional<std::string>> saved_[2] = {{"HOME", {}},
+                                                                  {"XDG_CONFIG_HOME", {}}};
   ScriptedServices services_;
 };
 
@@ -112,9 +109,7 @@ TEST_F(StartUpValuesTest, CountedEntriesFillTheirSlotsAndTheRestKeepTheirStartVa
   } cases[] = {
       {"empty header, no entries", PrefBytes({}, {}, ""), 0, 0, 0},
       {"23 numbers", PrefBytes(Numbered(23), {}), 23, 0, 23},
-      {"17 short strings", PrefBytes({}, Numbered(17, "s")), 0, 17, 17},
-      {"entries 17 to 19 are long", PrefBytes({}, Numbered(20, "s")), 0, 20, 20},
-      {"entry 20 is short again", PrefBytes({}, Numbered(21, "s")), 0, 21, 21},
+      {"entries 17 to 19 are long, 20 short again", PrefBytes({}, Numbered(21, "s")), 0, 21, 21},
       {"52 numbers: the last is read and ignored", PrefBytes(Numbered(52), Numbered(1, "s")), 51, 1,
        53},
       {"25 strings: four are read and ignored", PrefBytes(Numbered(1), Numbered(25, "s")), 1, 21,
@@ -127,12 +122,13 @@ TEST_F(StartUpValuesTest, CountedEntriesFillTheirSlotsAndTheRestKeepTheirStartVa
       {"long string past the end", WithLongLength(0x7FFFFFFF), 1, 17, 18},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     gReleaseGlobals();
     services_.yields = 0;
     LoadBytes(c.bytes);
-    EXPECT_EQ(gPref, Sequence(c.numbers)) << c.name;
-    EXPECT_EQ(gPrefS, Strings(c.strings)) << c.name;
-    EXPECT_EQ(services_.yields, c.yields) << c.name;
+    EXPECT_EQ(gPref, Sequence(c.numbers));
+    EXPECT_EQ(gPrefS, Strings(c.strings));
+    EXPECT_EQ(services_.yields, c.yields);
   }
 }
 
@@ -165,7 +161,8 @@ TEST_F(StartUpValuesTest, AFileThatEndsEarlyKeepsWhatWasReadBeforeTheEnd) {
   }
 }
 
-TEST_F(StartUpValuesTest, LoadPrefFindsTheFileInThePreferencesFolder) {
+// InitVal names the folder LoadPref looks in, and builds the converters.
+TEST_F(StartUpValuesTest, InitValThenLoadPrefFindsTheFileInThePreferencesFolder) {
   const std::string bytes = PrefBytes(Numbered(23), {"Osaka"});
   const struct {
     const char* name;
@@ -178,23 +175,23 @@ TEST_F(StartUpValuesTest, LoadPrefFindsTheFileInThePreferencesFolder) {
       {"XDG_CONFIG_HOME relative", "relative/config", ".config"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     gReleaseGlobals();
-    gPrefName = "Tavrin初期設定";
+    InitVal();
     fs::remove_all(home_ / "config");
     fs::remove_all(home_ / ".config");
-    if (!c.xdg) {
-      ::unsetenv("XDG_CONFIG_HOME");
-    } else {
-      ::setenv("XDG_CONFIG_HOME", c.xdg->c_str(), 1);
-    }
+    c.xdg ? ::setenv("XDG_CONFIG_HOME", c.xdg->c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
 #ifndef __APPLE__
-    EXPECT_EQ(PreferencesFolder(), home_ / c.preferences) << c.name;
+    EXPECT_EQ(PreferencesFolder(), home_ / c.preferences);
 #endif
     WritePref(bytes, home_ / c.preferences);
     LoadPref();
-    EXPECT_EQ(gPref[22], 23) << c.name;
-    EXPECT_EQ(gPrefS[0], "Osaka") << c.name;
+    EXPECT_EQ(gPref[22], 23);
+    EXPECT_EQ(gPrefS[0], "Osaka");
   }
+  EXPECT_EQ(gListCre, "qZt5");
+  EXPECT_NE(gTc_SJISUTF8, nullptr);
+  EXPECT_NE(gTc_JISUTF8, nullptr);
 }
 
 TEST_F(StartUpValuesTest, AMissingOrUnreadableFileChangesNothingAndSaysNothing) {
@@ -219,15 +216,6 @@ TEST_F(StartUpValuesTest, AMissingOrUnreadableFileChangesNothingAndSaysNothing) 
   }
   EXPECT_TRUE(services_.log.empty());
   EXPECT_EQ(services_.yields, 0);
-}
-
-TEST_F(StartUpValuesTest, InitValSetsTheStartUpValuesAndBuildsTheConverters) {
-  gPrefName.clear();
-  InitVal();
-  EXPECT_EQ(gListCre, "qZt5");
-  EXPECT_EQ(gPrefName, "Tavrin初期設定");
-  EXPECT_NE(gTc_SJISUTF8, nullptr);
-  EXPECT_NE(gTc_JISUTF8, nullptr);
 }
 
 }  // namespace
