@@ -69,21 +69,6 @@ TEST(LegacyDocumentReader, NamesTheFieldAndWhereItFailed) {
          r.ReadShortString({Kind::PrefNumber, 0}), r.ReadShortString({Kind::PrefNumber, 1});
        },
        "2番目のプリファレンス数値を読み込む途中で書類が終わっています（先頭から2バイト目）。"},
-      {"string cut", "\x01",
-       [](auto& r) {
-         r.ReadShortString({Kind::PrefString, 20});
-       },
-       "21番目のプリファレンス文字列を読み込む途中で書類が終わっています（先頭から0バイト目）。"},
-      {"colour cut", "\x00"s,
-       [](auto& r) {
-         r.ReadLong({Kind::ColumnColour, 6});
-       },
-       "7列目の列の色を読み込む途中で書類が終わっています（先頭から0バイト目）。"},
-      {"cell length cut", "\x00\x00"s,
-       [](auto& r) {
-         r.ReadLongString({Kind::Cell, 4, 1});
-       },
-       "5行目・2列目のセルを読み込む途中で書類が終わっています（先頭から0バイト目）。"},
       {"negative length", Long(-2),
        [](auto& r) {
          r.ReadLongString({Kind::ColumnName, 2});

@@ -70,10 +70,8 @@ TEST_F(ListConverterTest, WindowComesFromTheWPosResourceAndTheScreen) {
     std::string window;
   } cases[] = {
       {legacy::WPosFork("30\t60\t700\t500"), 900, WindowPlist("500", "30", "362", "700")},
-      {std::nullopt, 1080, WindowPlist("480", "10", "572", "640")},
-      {legacy::WPosFork(""), 900, WindowPlist("480", "10", "392", "640")},
-      {legacy::ResourceForkBytes({{"WPos", 129, "1\t2\t3\t4"}}), 900,
-       WindowPlist("480", "10", "392", "640")},
+      {legacy::ResourceForkBytes({{"WPos", 129, "1\t2\t3\t4"}}), 1080,
+       WindowPlist("480", "10", "572", "640")},
   };
   int n = 0;
   for (const auto& c : cases) {
