@@ -28,7 +28,9 @@ std::string BE24(std::uint32_t v) { return BE32(v).substr(1); }
 
 std::string Swap(std::string be) { return std::string(be.rbegin(), be.rend()); }
 
-std::string Fork(const std::vector<Res>& resources, bool littleEndian) {
+}  // namespace
+
+std::string ResourceForkBytes(const std::vector<Res>& resources, bool littleEndian) {
   auto n16 = [&](std::uint16_t v) { return littleEndian ? Swap(BE16(v)) : BE16(v); };
   auto n32 = [&](std::uint32_t v) { return littleEndian ? Swap(BE32(v)) : BE32(v); };
   auto n24 = [&](std::uint32_t v) { return littleEndian ? Swap(BE24(v)) : BE24(v); };
@@ -72,8 +74,6 @@ std::string Fork(const std::vector<Res>& resources, bool littleEndian) {
   return header + data + map;
 }
 
-}  // namespace
-
 std::string FinderInfoBytes(const std::string& type, const std::string& creator,
                             std::uint16_t flags) {
   std::string info = type.substr(0, 4);
@@ -85,11 +85,6 @@ std::string FinderInfoBytes(const std::string& type, const std::string& creator,
   return info;
 }
 
-std::string ResourceForkBytes(const std::vector<Res>& resources) { return Fork(resources, false); }
-
-std::string LittleEndianResourceForkBytes(const std::vector<Res>& resources) {
-  return Fork(resources, true);
-}
 
 std::string PlaceholderForkBytes() {
   std::string fork = BE32(0x100) + BE32(0x100) + BE32(0) + BE32(0x1E);
@@ -150,6 +145,13 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot write " + path.string());
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void Touch(const std::filesystem::path& path) { WriteFile(path, "data"); }
+
+void Sidecar(const std::filesystem::path& dir, const std::string& name, const std::string& type,
+             const std::string& creator, std::uint16_t flags, const std::string& fork) {
+  WriteFile(dir / ("._" + name), MacOsSidecarBytes(FinderInfoBytes(type, creator, flags), fork));
 }
 
 std::string ReadFile(const std::filesystem::path& path) {

@@ -24,10 +24,9 @@ struct Res {
   std::string data;
 };
 // A well-formed classic (big-endian) resource fork holding `resources`,
-// grouped by type in order of first appearance.
-std::string ResourceForkBytes(const std::vector<Res>& resources);
-// The same fork with every header and map number byte-swapped.
-std::string LittleEndianResourceForkBytes(const std::vector<Res>& resources);
+// grouped by type in order of first appearance; with `littleEndian`, every
+// header and map number byte-swapped.
+std::string ResourceForkBytes(const std::vector<Res>& resources, bool littleEndian = false);
 // The 286-byte placeholder fork that macOS writes in ._ files.
 std::string PlaceholderForkBytes();
 
@@ -49,6 +48,11 @@ std::string Fixture(const std::string& name);
 std::filesystem::path FixturePath(const std::string& name);
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+// A small data file.
+void Touch(const std::filesystem::path& path);
+// "._NAME" in `dir`, in the form macOS writes (see MacOsSidecarBytes).
+void Sidecar(const std::filesystem::path& dir, const std::string& name, const std::string& type,
+             const std::string& creator, std::uint16_t flags = 0, const std::string& fork = "");
 std::string ReadFile(const std::filesystem::path& path);
 
 // A fresh folder removed (with everything in it) when the object goes.
