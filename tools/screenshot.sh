@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Starts the built program on a virtual X display and saves a picture of its
 # window.
 #
@@ -10,6 +10,7 @@
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/virtual-display.sh"
 program=${1:-$root/build/release/TavrinConverter/bin/TavrinConverter}
 output=${2:-$root/docs/screenshot.png}
 display=:${DISPLAY_NUMBER:-99}
@@ -26,25 +27,11 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
 export DISPLAY="$display"
-# Wait until the display answers.
-tries=0
-until xdotool getdisplaygeometry >/dev/null 2>&1; do
-  tries=$((tries + 1))
-  [ "$tries" -lt 50 ] || { echo "screenshot.sh: Xvfb did not start" >&2; exit 1; }
-  sleep 0.1
-done
+start_virtual_display "$work/xvfb.log"
+start_program "$program" "$work"
 
-# A private settings folder, so that no legacy preference file of the user's
-# changes the picture; Qt wants its runtime folder private too.
-mkdir -m 700 "$work/runtime"
-XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
-  "$program" >"$work/program.log" 2>&1 &
-program_pid=$!
-
-window=$(timeout 20 xdotool search --sync --name "$title" | head -n 1) || {
+window=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" | head -n 1) || {
   echo "screenshot.sh: the window did not appear" >&2
   cat "$work/program.log" >&2
   exit 1

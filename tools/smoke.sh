@@ -16,6 +16,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/virtual-display.sh"
 program=${1:-$root/build/release/TavrinConverter/bin/TavrinConverter}
 output=${2:-$root/docs/smoke-completion.png}
 title='Tavrin／Tavrinplus ⇒ Tavrinplex'
@@ -86,20 +87,10 @@ write_document "$documents/顧客/2024/在庫.tvr" 0 stock
 
 if [ "$watch" != 1 ]; then
   export DISPLAY=:${DISPLAY_NUMBER:-98}
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  tries=0
-  until xdotool getdisplaygeometry >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 50 ] || fail "Xvfb did not start"
-    sleep 0.1
-  done
+  start_virtual_display "$work/xvfb.log" || fail "Xvfb did not start"
 fi
 
-mkdir -m 700 "$work/runtime"
-XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb \
-  LANG=C.UTF-8 "$program" >"$work/program.log" 2>&1 &
-program_pid=$!
+start_program "$program" "$work"
 
 step "start the program"
 window=$(wait_for_window none) || fail "the window did not appear"

@@ -1,0 +1,28 @@
+# Sourced by the scripts that drive the program on a virtual X display.
+# Needs Xvfb, xdotool and a Japanese font (fonts-ipafont-gothic).
+
+# Starts Xvfb on DISPLAY (exported by the caller), logging to $1, and waits
+# until it answers. Sets xvfb_pid for the caller's clean-up.
+start_virtual_display() {  # log file
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$1" 2>&1 &
+  xvfb_pid=$!
+  local tries=0
+  until xdotool getdisplaygeometry >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    if [ "$tries" -ge 50 ]; then
+      echo "Xvfb did not start on $DISPLAY" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+# Starts the program with private settings and runtime folders under $2, so
+# that no legacy preference file of the user's changes what it shows. Sets
+# program_pid.
+start_program() {  # program, work folder
+  mkdir -p -m 700 "$2/runtime"
+  XDG_CONFIG_HOME="$2/config" XDG_RUNTIME_DIR="$2/runtime" QT_QPA_PLATFORM=xcb \
+    LANG=C.UTF-8 "$1" >"$2/program.log" 2>&1 &
+  program_pid=$!
+}
