@@ -15,26 +15,6 @@
 
 namespace fs = std::filesystem;
 
-TempFolder::TempFolder() {
-  std::string pattern = (fs::temp_directory_path() / "tavr-conversion-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
-    fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-  }
-  fs::remove_all(path_, ignored);
-}
-
-std::string ReadBytes(const fs::path& path) {
-  std::ostringstream bytes;
-  bytes << std::ifstream(path, std::ios::binary).rdbuf();
-  return bytes.str();
-}
-
 std::string Hex(std::string_view pairs) {
   std::string bytes, digits;
   for (char c : pairs) {

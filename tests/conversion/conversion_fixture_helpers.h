@@ -17,22 +17,8 @@
 #include "conversion/list_converter.h"
 #include "platform/folder_item.h"
 #include "support/scripted_services.h"
+#include "support/temp_folder.h"
 
-// A fresh folder under the system's temporary folder, removed with its
-// contents (read-only ones included) when the object goes.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-std::string ReadBytes(const std::filesystem::path& path);
 // Bytes from hexadecimal pairs; anything else between them is ignored.
 std::string Hex(std::string_view pairs);
 

@@ -71,9 +71,9 @@ TEST(AppleDoubleTest, TruncationAndCorruptionAreSafe) {
 }
 
 TEST(AppleDoubleTest, ReadEntryReadsOnlyWhatIsAsked) {
-  TempDir dir;
+  TempFolder dir;
   const auto file = dir / "._doc";
-  WriteFile(file, MacOsSidecarBytes(FinderInfoBytes("Tavr", "qZt5"), WPosFork()));
+  WriteBytes(file, MacOsSidecarBytes(FinderInfoBytes("Tavr", "qZt5"), WPosFork()));
   auto finder = AppleDouble::ReadEntry(file, AppleDouble::kFinderInfo, 32);
   ASSERT_TRUE(finder.has_value());
   EXPECT_EQ(finder->size(), 32u);
@@ -86,7 +86,7 @@ TEST(AppleDoubleTest, ReadEntryReadsOnlyWhatIsAsked) {
 
   const std::string bytes = Fixture("._gshk.docs");
   for (std::size_t n : {0, 1, 25, 26, 27, 37, 38, 49, 50, 60, 100, 3809, 3810, 4000, 4384}) {
-    WriteFile(file, bytes.substr(0, n));
+    WriteBytes(file, bytes.substr(0, n));
     if (n < 38) {
       EXPECT_FALSE(AppleDouble::ReadEntry(file, AppleDouble::kFinderInfo, 32)) << n;
     }

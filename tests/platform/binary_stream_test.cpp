@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -23,25 +24,17 @@ std::string Long(std::uint32_t value) {
 }
 std::string PString(const std::string& text) { return static_cast<char>(text.size()) + text; }
 
-struct TempFolder {
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "binary_stream_test-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~TempFolder() { fs::remove_all(path); }
-  fs::path Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path / name, std::ios::binary) << bytes;
-    return path / name;
-  }
-  fs::path path;
-};
+fs::path Write(const TempFolder& folder, const std::string& name, const std::string& bytes) {
+  WriteBytes(folder / name, bytes);
+  return folder / name;
+}
 
 // Every behaviour holds the same for bytes in memory and for a file.
 class BinaryStreamSource : public ::testing::TestWithParam<bool> {
  protected:
   std::unique_ptr<BinaryStream> Over(const std::string& bytes) {
     if (!GetParam()) return BinaryStream::FromBytes(bytes);
-    return BinaryStream::Open(folder_.Write("data", bytes));
+    return BinaryStream::Open(Write(folder_, "data", bytes));
   }
   TempFolder folder_;
 };
@@ -132,7 +125,7 @@ TEST(BinaryStreamFile, ReadsAcrossBufferRefillsAtOddOffsets) {
   const std::string run(700 * 1024 + 3, 'r');
   bytes += PString(std::string(255, 'p')) + run + Long(0x80000000);
   TempFolder folder;
-  auto stream = BinaryStream::Open(folder.Write("big", bytes));
+  auto stream = BinaryStream::Open(Write(folder, "big", bytes));
   ASSERT_EQ(stream->Read(1), "x");
   for (std::uint32_t i = 0; i < 200000; ++i) {
     ASSERT_EQ(stream->ReadLong(), static_cast<std::int32_t>(i * 2654435761u)) << i;
@@ -145,7 +138,7 @@ TEST(BinaryStreamFile, ReadsAcrossBufferRefillsAtOddOffsets) {
 
 TEST(BinaryStreamFile, AFileThatShrinksUnderTheReaderIsAReadErrorNotZeros) {
   TempFolder folder;
-  const fs::path path = folder.Write("shrinks", std::string(1024 * 1024, 'a'));
+  const fs::path path = Write(folder, "shrinks", std::string(1024 * 1024, 'a'));
   auto stream = BinaryStream::Open(path);
   stream->Read(10);
   fs::resize_file(path, 300 * 1024);
@@ -159,10 +152,10 @@ TEST(BinaryStreamFile, AFileThatShrinksUnderTheReaderIsAReadErrorNotZeros) {
 
 TEST(BinaryStreamFile, WhatCannotBeOpenedIsANilObjectNamingThePath) {
   TempFolder folder;
-  const fs::path fifo = folder.path / "fifo";
+  const fs::path fifo = folder.path() / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const std::pair<fs::path, std::string> cases[] = {{folder.path / "missing", "見つかりません"},
-                                                    {folder.path, "フォルダです"},
+  const std::pair<fs::path, std::string> cases[] = {{folder.path() / "missing", "見つかりません"},
+                                                    {folder.path(), "フォルダです"},
                                                     {fifo, "通常のファイルではありません"}};
   for (const auto& [path, reason] : cases) {
     try {

@@ -33,7 +33,7 @@ std::vector<std::string> Names(const FolderItem& folder) {
 }  // namespace
 
 TEST(FolderItemTest, Paths) {
-  TempDir dir;
+  TempFolder dir;
   fs::create_directory(dir / "sub");
   Touch(dir / "sub" / "書類 1.tvr");
   FolderItem root(dir.path());
@@ -65,7 +65,7 @@ TEST(FolderItemTest, ItemsComeInMacNameOrder) {
   const std::vector<std::string> expected = {
       ".hidden", "10", "9", "_x", "A", "a", "Ab", "ab", "B", "b", "e",
       "f", "zebra", "Zeta", "~", std::string("\x82\xa0.tvr"), "É", "é"};
-  TempDir forward, backward;
+  TempFolder forward, backward;
   for (const auto& name : expected) Touch(forward / name);
   for (auto it = expected.rbegin(); it != expected.rend(); ++it) Touch(backward / *it);
   EXPECT_EQ(Names(FolderItem(forward.path())), expected);
@@ -73,7 +73,7 @@ TEST(FolderItemTest, ItemsComeInMacNameOrder) {
 }
 
 TEST(FolderItemTest, MetadataCarriersAreNeverListed) {
-  TempDir dir;
+  TempFolder dir;
   Touch(dir / "doc.tvr");
   Sidecar(dir.path(), "doc.tvr", "Tavr", "qZt5");
   Touch(dir / "._orphan");
@@ -87,7 +87,7 @@ TEST(FolderItemTest, MetadataCarriersAreNeverListed) {
 }
 
 TEST(FolderItemTest, CountIsZeroWhereNothingCanBeListedAndItemChecksBounds) {
-  TempDir dir;
+  TempFolder dir;
   Touch(dir / "file");
   fs::create_directory(dir / "locked");
   Touch(dir / "locked" / "x");
@@ -107,7 +107,7 @@ TEST(FolderItemTest, CountIsZeroWhereNothingCanBeListedAndItemChecksBounds) {
 }
 
 TEST(FolderItemTest, CountIsReadAgainAfterAChangeOnDisk) {
-  TempDir dir;
+  TempFolder dir;
   FolderItem folder(dir.path());
   EXPECT_EQ(folder.Count(), 0);
   for (int i = 0; i < 20; ++i) {
@@ -137,7 +137,7 @@ TEST(FolderItemTest, CountIsReadAgainAfterAChangeOnDisk) {
 }
 
 TEST(FolderItemTest, ItemThatVanishesDoesNotCrash) {
-  TempDir dir;
+  TempFolder dir;
   Touch(dir / "doc.tvr");
   Sidecar(dir.path(), "doc.tvr", "Tavr", "qZt5");
   FolderItem folder(dir.path());
@@ -154,7 +154,7 @@ TEST(FolderItemTest, ItemThatVanishesDoesNotCrash) {
 }
 
 TEST(FolderItemTest, ManyFoldersKeepWorkingBeyondTheDescriptorBudget) {
-  TempDir dir;
+  TempFolder dir;
   std::vector<FolderItem> folders;
   for (int i = 0; i < 400; ++i) {
     const fs::path sub = dir / ("d" + std::to_string(i));
@@ -185,7 +185,7 @@ void WalkAll(const FolderItem& folder, std::vector<FolderItem>& items) {
 }  // namespace
 
 TEST(FolderItemTest, DirectoryExistsAndLinksAreNeverEnteredAsFolders) {
-  TempDir dir;
+  TempFolder dir;
   fs::create_directories(dir / "real" / "sub");
   Touch(dir / "real" / "file");
   fs::create_directory_symlink(dir.path(), dir / "real" / "sub" / "loop");
@@ -208,7 +208,7 @@ TEST(FolderItemTest, DirectoryExistsAndLinksAreNeverEnteredAsFolders) {
 }
 
 TEST(FolderItemTest, VisibleIsFalseForDotNamesAndTheInvisibleFlag) {
-  TempDir dir;
+  TempFolder dir;
   Touch(dir / ".hidden");
   Touch(dir / "plain");
   Touch(dir / "flagged");
@@ -309,7 +309,7 @@ void Put(const fs::path& root, const Layer& layer) {
     fs::create_directory(file);
     return;
   }
-  WriteFile(file, junk ? "garbage" : bytes);
+  WriteBytes(file, junk ? "garbage" : bytes);
   if (layer.creator == kUnreadable) ::chmod(file.c_str(), 0);
 }
 
@@ -325,7 +325,7 @@ struct CarrierRow {
 void ExpectCarriers(const std::vector<CarrierRow>& rows) {
   for (const CarrierRow& row : rows) {
     SCOPED_TRACE(row.name);
-    TempDir dir;
+    TempFolder dir;
     const fs::path path = dir / "a" / "b" / "doc";
     fs::create_directories(path.parent_path());
     row.folder ? (void)fs::create_directory(path) : Touch(path);
@@ -390,7 +390,7 @@ TEST(FolderItemTest, FileCarriers) {
 }
 
 TEST(FolderItemTest, AttributeCarriers) {
-  TempDir probe;
+  TempFolder probe;
   SKIP_WITHOUT_USER_XATTRS(probe.path());
   using W = Where;
   ExpectCarriers({
@@ -417,11 +417,11 @@ TEST(FolderItemTest, AttributeCarriers) {
 // ------------------------------------------------- Writing to the disk
 
 TEST(FolderItemTest, SettingExtensionVisible) {
-  TempDir dir;
+  TempFolder dir;
   fs::create_directory(dir / "doc.tvrmd");
   Touch(dir / "file.tvr");
   const std::string sidecar = MacOsSidecarBytes(FinderInfoBytes("Tavr", "qZt5"));
-  WriteFile(dir / "._file.tvr", sidecar);
+  WriteBytes(dir / "._file.tvr", sidecar);
   FolderItem missing(dir / "missing.tvrmd");
   missing.SetExtensionVisible(false);
   missing.SetExtensionVisible(true);
@@ -439,7 +439,7 @@ TEST(FolderItemTest, SettingExtensionVisible) {
   EXPECT_EQ(Names(FolderItem(dir.path())), (std::vector<std::string>{"doc.tvrmd", "file.tvr"}));
   EXPECT_FALSE(fs::exists(dir / "._doc.tvrmd"));
   EXPECT_FALSE(fs::exists(dir / "._missing.tvrmd"));
-  EXPECT_EQ(ReadFile(dir / "._file.tvr"), sidecar);
+  EXPECT_EQ(ReadBytes(dir / "._file.tvr"), sidecar);
   EXPECT_TRUE(xattrs::List(dir / "doc.tvrmd").empty());
   EXPECT_TRUE(xattrs::List(dir / "file.tvr").empty());
   EXPECT_TRUE(FolderItem(dir / "doc.tvrmd").ExtensionVisible());
@@ -447,7 +447,7 @@ TEST(FolderItemTest, SettingExtensionVisible) {
 }
 
 TEST(FolderItemTest, CreateAsFolderCreateTextFileAndOpenAsBinaryFile) {
-  TempDir dir;
+  TempFolder dir;
   FolderItem folder(dir.path());
   EXPECT_EQ(folder.Count(), 0);
   FolderItem package = folder.Child("doc.tvr.tvrmd");
@@ -462,7 +462,7 @@ TEST(FolderItemTest, CreateAsFolderCreateTextFileAndOpenAsBinaryFile) {
     stream->WriteLine("line");
     stream->Commit();
   }
-  EXPECT_EQ(ReadFile(dir / "pref"), "line\n");
+  EXPECT_EQ(ReadBytes(dir / "pref"), "line\n");
   EXPECT_EQ(folder.Count(), 2);
   auto in = file.OpenAsBinaryFile(false);
   ASSERT_NE(in, nullptr);
@@ -497,7 +497,7 @@ Answer AnswerOf(const FolderItem& item) {
 }  // namespace
 
 TEST(FolderItemTest, SubfolderChangedAfterItWasReadAheadIsReadAgain) {
-  TempDir dir;
+  TempFolder dir;
   const bool withXattrs = UserXattrsWork(dir.path());
   for (int i = 0; i < 30; ++i) {
     const std::string name = "file " + std::to_string(i);

@@ -139,61 +139,18 @@ std::filesystem::path FixturePath(const std::string& name) {
   return std::filesystem::path(TAVR_TEST_DATA_DIR) / "mac-metadata" / name;
 }
 
-std::string Fixture(const std::string& name) { return ReadFile(FixturePath(name)); }
+std::string Fixture(const std::string& name) { return ReadBytes(FixturePath(name)); }
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void Touch(const std::filesystem::path& path) { WriteFile(path, "data"); }
+void Touch(const std::filesystem::path& path) { WriteBytes(path, "data"); }
 
 void Sidecar(const std::filesystem::path& dir, const std::string& name, const std::string& type,
              const std::string& creator, std::uint16_t flags, const std::string& fork) {
-  WriteFile(dir / ("._" + name), MacOsSidecarBytes(FinderInfoBytes(type, creator, flags), fork));
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-TempDir::TempDir() {
-  static std::mt19937_64 rng{std::random_device{}()};
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::ostringstream name;
-    name << "tavr-platform-" << ::getpid() << "-" << std::hex << rng();
-    std::filesystem::path candidate = base / name.str();
-    if (std::filesystem::create_directory(candidate)) {
-      path_ = candidate;
-      return;
-    }
-  }
-  throw std::runtime_error("cannot create a temporary folder");
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  // Restore permissions a test may have taken away, then remove everything.
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ec);
-  for (auto it = std::filesystem::recursive_directory_iterator(
-           path_, std::filesystem::directory_options::skip_permission_denied, ec);
-       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    if (it->is_directory(ec) && !it->is_symlink(ec)) {
-      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ec);
-    }
-  }
-  std::filesystem::remove_all(path_, ec);
+  WriteBytes(dir / ("._" + name), MacOsSidecarBytes(FinderInfoBytes(type, creator, flags), fork));
 }
 
 bool UserXattrsWork(const std::filesystem::path& dir) {
   const std::filesystem::path probe = dir / "xattr-probe";
-  WriteFile(probe, "");
+  WriteBytes(probe, "");
   const bool works = xattrs::UserAttributesSupported(probe);
   std::filesystem::remove(probe);
   return works;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace test_mac {
 
 std::string BE16(std::uint16_t v);
@@ -47,27 +49,11 @@ std::string WPosFork(const std::string& text = "30\t60\t700\t500");
 std::string Fixture(const std::string& name);
 std::filesystem::path FixturePath(const std::string& name);
 
-void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 // A small data file.
 void Touch(const std::filesystem::path& path);
 // "._NAME" in `dir`, in the form macOS writes (see MacOsSidecarBytes).
 void Sidecar(const std::filesystem::path& dir, const std::string& name, const std::string& type,
              const std::string& creator, std::uint16_t flags = 0, const std::string& fork = "");
-std::string ReadFile(const std::filesystem::path& path);
-
-// A fresh folder removed (with everything in it) when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // Whether the file system of `dir` takes user.* extended attributes.
 bool UserXattrsWork(const std::filesystem::path& dir);

@@ -42,7 +42,7 @@ TEST(MacMetadataTest, RealSidecarsReadAsTheirReadmeSays) {
       {"SillyBalls.AppleDouble", true, "APPL", "abcd", 0x0100, true, {{"SIZE", -1}, {"cfrg", 0}}},
       {"DirectoryWithAttrs.AppleDouble", true, "", "", 0x2008, false, {}, true},
   };
-  test_mac::TempDir dir;
+  TempFolder dir;
   for (const RealSidecar& row : rows) {
     SCOPED_TRACE(row.file);
     const std::string bytes = test_mac::Fixture(row.file);

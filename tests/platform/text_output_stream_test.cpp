@@ -14,25 +14,14 @@
 #include <utility>
 
 #include "platform/errors.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 class TextOutputStreamTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "text_output_stream_test-XXXXXX").string();
-    folder_ = ::mkdtemp(pattern.data());
-  }
-  void TearDown() override { fs::remove_all(folder_); }
   // Names in the folder, the temporaries included.
   std::vector<std::string> Listing() const {
     std::vector<std::string> names;
@@ -51,7 +40,8 @@ class TextOutputStreamTest : public ::testing::Test {
       EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
     }
   }
-  fs::path folder_;
+  TempFolder scratch_;
+  const fs::path folder_ = scratch_.path();
 };
 
 // Long runs and many lines too, so that the buffer is flushed many times.
@@ -74,7 +64,7 @@ TEST_F(TextOutputStreamTest, TheFinalNameAppearsOnlyOnCommit) {
   stream->Close();
   EXPECT_FALSE(fs::exists(target)) << "Close must not publish the file";
   stream->Commit();
-  EXPECT_EQ(Contents(target), expected + run + "\r\n");
+  EXPECT_EQ(ReadBytes(target), expected + run + "\r\n");
   EXPECT_EQ(Listing(), std::vector<std::string>{"csv"});
 }
 
@@ -86,12 +76,12 @@ TEST_F(TextOutputStreamTest, CommitReplacesWhatStandsAtTheFinalName) {
   for (auto [name, before] : {std::pair{"pref", "old and longer content"}, {"link", "keep me"}}) {
     auto stream = TextOutputStream::Create(folder_ / name);
     stream->WriteLine("new");
-    EXPECT_EQ(Contents(folder_ / name), before) << name;
+    EXPECT_EQ(ReadBytes(folder_ / name), before) << name;
     stream->Commit();
     EXPECT_FALSE(fs::is_symlink(folder_ / name)) << name;
-    EXPECT_EQ(Contents(folder_ / name), "new\n") << name;
+    EXPECT_EQ(ReadBytes(folder_ / name), "new\n") << name;
   }
-  EXPECT_EQ(Contents(folder_ / "elsewhere"), "keep me");
+  EXPECT_EQ(ReadBytes(folder_ / "elsewhere"), "keep me");
 }
 
 TEST_F(TextOutputStreamTest, AnUncommittedStreamLeavesNothingBehind) {

@@ -10,6 +10,7 @@
 
 #include "platform/folder_item.h"
 #include "support/scripted_services.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -126,8 +127,8 @@ bool SetFinderCodes(const fs::path& file, const std::string& type, const std::st
 }
 
 TEST(GFileMatch, NeedsBothCodesLetterForLetter) {
-  std::string pattern = (fs::temp_directory_path() / "globals_test-XXXXXX").string();
-  const fs::path folder = ::mkdtemp(pattern.data());
+  const TempFolder scratch;
+  const fs::path folder = scratch.path();
   const struct {
     const char *name, *type, *creator;
     bool match;
@@ -141,7 +142,6 @@ TEST(GFileMatch, NeedsBothCodesLetterForLetter) {
     const fs::path file = folder / c.name;
     std::ofstream(file) << "x";
     if (!SetFinderCodes(file, c.type, c.creator)) {
-      fs::remove_all(folder);
       GTEST_SKIP() << "this file system keeps no user.* extended attributes";
     }
     EXPECT_EQ(gFileMatch(FolderItem(file), "qZt5", "Tavr"), c.match) << c.name;
@@ -149,7 +149,6 @@ TEST(GFileMatch, NeedsBothCodesLetterForLetter) {
   std::ofstream(folder / "plain") << "x";
   EXPECT_FALSE(gFileMatch(FolderItem(folder / "plain"), "qZt5", "Tavr"));
   EXPECT_FALSE(gFileMatch(FolderItem(folder / "missing"), "qZt5", "Tavr"));
-  fs::remove_all(folder);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "shared/globals.h"
 #include "shared/text_enco.h"
 #include "support/scripted_services.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -49,8 +50,6 @@ std::vector<std::string> Numbered(int count, const std::string& prefix = "") {
 class StartUpValuesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "start_up_values_test-XXXXXX").string();
-    home_ = ::mkdtemp(pattern.data());
     for (auto& [name, value] : saved_) {
       if (const char* old = std::getenv(name)) value = old;
     }
@@ -64,7 +63,6 @@ class StartUpValuesTest : public ::testing::Test {
       value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
     }
     gReleaseGlobals();
-    fs::remove_all(home_);
   }
   fs::path WritePref(const std::string& bytes, const fs::path& preferences) {
     fs::create_directories(preferences / "Tavrin初期設定");
@@ -75,7 +73,8 @@ class StartUpValuesTest : public ::testing::Test {
     LoadPrefFrom(FolderItem(WritePref(bytes, home_ / "config")));
   }
 
-  fs::path home_;
+  TempFolder scratch_;
+  const fs::path home_ = scratch_.path();
   std::pair<const char*, std::optional<std::string>> saved_[2] = {{"HOME", {}},
                                                                   {"XDG_CONFIG_HOME", {}}};
   ScriptedServices services_;
