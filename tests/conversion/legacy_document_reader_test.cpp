@@ -14,11 +14,7 @@ namespace {
 using namespace std::string_literals;
 using Kind = LegacyDocumentReader::Kind;
 
-std::string Long(std::int32_t v) {
-  std::string out;
-  legacy::AppendLong(out, v);
-  return out;
-}
+using legacy::Long;
 
 TEST(LegacyDocumentReader, ReadsTheThreeFieldForms) {
   const std::string longest(255, 'F');  // a length byte above 127 is still a length

@@ -12,17 +12,15 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "support/legacy_document.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Long(std::uint32_t value) {
-  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-          static_cast<char>(value >> 8), static_cast<char>(value)};
-}
-std::string PString(const std::string& text) { return static_cast<char>(text.size()) + text; }
+using legacy::Long;
+std::string PString(const std::string& text) { return legacy::ShortString(text); }
 
 fs::path Write(const TempFolder& folder, const std::string& name, const std::string& bytes) {
   WriteBytes(folder / name, bytes);

@@ -15,17 +15,15 @@
 #include "shared/globals.h"
 #include "shared/text_enco.h"
 #include "support/scripted_services.h"
+#include "support/legacy_document.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Long(std::uint32_t value) {
-  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-          static_cast<char>(value >> 8), static_cast<char>(value)};
-}
-std::string Short(const std::string& text) { return static_cast<char>(text.size()) + text; }
+using legacy::Long;
+std::string Short(const std::string& text) { return legacy::ShortString(text); }
 
 // A legacy preference file: entries 17 to 19 of the strings are long strings.
 std::string PrefBytes(const std::vector<std::string>& numbers,

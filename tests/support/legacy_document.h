@@ -23,6 +23,12 @@ inline void AppendLong(std::string& out, std::int32_t value) {
     out.push_back(static_cast<char>((v >> shift) & 0xFF));
 }
 
+inline std::string Long(std::int32_t value) {
+  std::string out;
+  AppendLong(out, value);
+  return out;
+}
+
 inline void AppendShort(std::string& out, std::int32_t value) {
   const auto v = static_cast<std::uint16_t>(value);
   out.push_back(static_cast<char>(v >> 8));
@@ -34,6 +40,12 @@ inline void AppendShortString(std::string& out, std::string_view text) {
   if (text.size() > 255) throw std::invalid_argument("short string longer than 255 bytes");
   out.push_back(static_cast<char>(text.size()));
   out.append(text);
+}
+
+inline std::string ShortString(std::string_view text) {
+  std::string out;
+  AppendShortString(out, text);
+  return out;
 }
 
 // An Int32 length, then the bytes.
