@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-#include <vector>
-
 #include "platform/mac_metadata_helpers.h"
 
 using namespace test_mac;
@@ -12,17 +9,11 @@ using namespace test_mac;
 TEST(AppleDoubleTest, MalformedHeadersAreRefused) {
   const std::string good = AppleDoubleBytes({{9, FinderInfoBytes("A", "B")}});
   auto with = [&](std::size_t at, const std::string& patch) {
-    std::string bad = good;
-    bad.replace(at, patch.size(), patch);
-    return bad;
+    return std::string(good).replace(at, patch.size(), patch);
   };
-  const std::vector<std::pair<const char*, std::string>> rows = {
-      {"empty", ""},
+  const std::pair<const char*, std::string> rows[] = {
       {"shorter than the header", good.substr(0, 25)},
-      {"not AppleDouble at all", Fixture("._not_adf")},
       {"AppleSingle", with(0, BE32(0x00051600))},
-      {"byte-swapped magic", with(0, BE32(0x07160500))},
-      {"version 3", with(4, BE32(0x00030000))},
       {"version with swapped halves", with(4, BE32(0x00000002))},
       {"65535 entries claimed in 70 bytes", with(24, BE16(0xFFFF))},
   };
@@ -41,33 +32,6 @@ TEST(AppleDoubleTest, EntryBeyondTheFileIsAbsent) {
   EXPECT_FALSE(ad->Find(AppleDouble::kResourceFork).has_value());
   bytes.replace(26 + 12 + 4, 8, BE32(0xFFFFFFFF) + BE32(0x10));  // offset + length overflows
   EXPECT_FALSE(AppleDouble::Parse(bytes)->Find(AppleDouble::kResourceFork).has_value());
-}
-
-// Truncated and corrupted real sidecars never crash, and every entry kept lies
-// inside the bytes.
-TEST(AppleDoubleTest, TruncationAndCorruptionAreSafe) {
-  std::mt19937 rng(99);
-  auto expectInside = [](const std::optional<AppleDouble>& ad, std::size_t size) {
-    if (!ad) return;
-    for (const auto& e : ad->Entries()) EXPECT_LE(std::uint64_t{e.offset} + e.length, size);
-  };
-  for (const char* name : {"._Release.Notes", "._gshk.docs", "SillyBalls.AppleDouble",
-                           "DirectoryWithAttrs.AppleDouble"}) {
-    SCOPED_TRACE(name);
-    const std::string seed = Fixture(name);
-    for (std::size_t n = 0; n <= seed.size(); n += (n < 200 ? 1 : 97)) {
-      auto ad = AppleDouble::Parse(std::string_view(seed).substr(0, n));
-      if (n < 26) {
-        EXPECT_FALSE(ad.has_value()) << n;
-      }
-      expectInside(ad, n);
-    }
-    for (int round = 0; round < 2000; ++round) {
-      std::string bytes = seed;
-      for (int f = 0; f < 3; ++f) bytes[rng() % 64] = static_cast<char>(rng());
-      expectInside(AppleDouble::Parse(bytes), bytes.size());
-    }
-  }
 }
 
 TEST(AppleDoubleTest, ReadEntryReadsOnlyWhatIsAsked) {

@@ -1,7 +1,7 @@
 #pragma once
-// Builders of Mac metadata for tests: Finder info, classic resource forks,
-// AppleDouble sidecars (macOS, Netatalk, version 1), Samba's AFP_AfpInfo, and
-// temporary folder trees to put them in.
+// Builders of Mac metadata for tests: Finder info, AppleDouble sidecars
+// (macOS, Netatalk, version 1), macOS's placeholder fork, the real sidecars in
+// tests/data/mac-metadata, and files to put them beside.
 
 #include <cstdint>
 #include <filesystem>
@@ -9,53 +9,84 @@
 #include <utility>
 #include <vector>
 
+#include "platform/extended_attributes.h"
+#include "support/legacy_document.h"
 #include "support/temp_folder.h"
 
 namespace test_mac {
 
-std::string BE16(std::uint16_t v);
-std::string BE32(std::uint32_t v);
+inline std::string BE16(std::uint16_t v) {
+  return std::string{static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)};
+}
+inline std::string BE32(std::uint32_t v) { return BE16(v >> 16) + BE16(v & 0xFFFF); }
 
 // 32 bytes: type, creator, Finder flags, the rest zero.
-std::string FinderInfoBytes(const std::string& type, const std::string& creator,
-                            std::uint16_t flags = 0);
-
-struct Res {
-  std::string type;
-  std::int16_t id;
-  std::string data;
-};
-// A well-formed classic (big-endian) resource fork holding `resources`,
-// grouped by type in order of first appearance; with `littleEndian`, every
-// header and map number byte-swapped.
-std::string ResourceForkBytes(const std::vector<Res>& resources, bool littleEndian = false);
-// The 286-byte placeholder fork that macOS writes in ._ files.
-std::string PlaceholderForkBytes();
+inline std::string FinderInfoBytes(const std::string& type, const std::string& creator,
+                                   std::uint16_t flags = 0) {
+  std::string info = (type + "    ").substr(0, 4) + (creator + "    ").substr(0, 4) + BE16(flags);
+  info.resize(32, '\0');
+  return info;
+}
 
 // An AppleDouble file with the entries in the order given.
-std::string AppleDoubleBytes(const std::vector<std::pair<std::uint32_t, std::string>>& entries,
-                             const std::string& filler = "Mac OS X        ",
-                             std::uint32_t version = 0x00020000);
-// The form macOS writes: Finder info extended with an "ATTR" block, then the
-// resource fork (the placeholder when `fork` is empty).
-std::string MacOsSidecarBytes(const std::string& finderInfo, const std::string& fork = "");
-// Samba's AFP_AfpInfo stream: 60 bytes, "AFP\0", Finder info at offset 16.
-std::string AfpInfoBytes(const std::string& finderInfo);
+inline std::string AppleDoubleBytes(
+    const std::vector<std::pair<std::uint32_t, std::string>>& entries,
+    const std::string& filler = "Mac OS X", std::uint32_t version = 0x00020000) {
+  std::string out = BE32(0x00051607) + BE32(version) + (filler + std::string(16, ' ')).substr(0, 16) +
+                    BE16(static_cast<std::uint16_t>(entries.size()));
+  std::string body;
+  for (const auto& [id, bytes] : entries) {
+    out += BE32(id) + BE32(static_cast<std::uint32_t>(26 + 12 * entries.size() + body.size())) +
+           BE32(static_cast<std::uint32_t>(bytes.size()));
+    body += bytes;
+  }
+  return out + body;
+}
+
+// The 286-byte placeholder fork that macOS writes in ._ files.
+inline std::string PlaceholderForkBytes() {
+  const std::string header = BE32(0x100) + BE32(0x100) + BE32(0) + BE32(0x1E);
+  std::string fork = header + "This resource fork intentionally left blank   ";
+  fork.resize(0x100, '\0');
+  return fork + header + BE32(0) + BE16(0) + BE16(0) + BE16(0x1C) + BE16(0x1E) + BE16(0xFFFF);
+}
+
+// The form macOS writes: Finder info extended with an empty "ATTR" block to
+// 3760 bytes, then the resource fork (the placeholder when `fork` is empty).
+inline std::string MacOsSidecarBytes(const std::string& finderInfo, const std::string& fork = "") {
+  std::string entry9 = finderInfo;
+  entry9.resize(34, '\0');
+  entry9 += "ATTR";
+  entry9.resize(3760, '\0');
+  return AppleDoubleBytes({{9, entry9}, {2, fork.empty() ? PlaceholderForkBytes() : fork}});
+}
 
 // A 'WPos' 128 resource as the legacy application stores it.
-std::string WPosFork(const std::string& text = "30\t60\t700\t500");
+inline std::string WPosFork(const std::string& text = "30\t60\t700\t500") {
+  return legacy::WPosFork(text);
+}
 
-// The bytes of a file in tests/data/mac-metadata.
-std::string Fixture(const std::string& name);
-std::filesystem::path FixturePath(const std::string& name);
+inline std::filesystem::path FixturePath(const std::string& name) {
+  return std::filesystem::path(TAVR_TEST_DATA_DIR) / "mac-metadata" / name;
+}
+inline std::string Fixture(const std::string& name) { return ReadBytes(FixturePath(name)); }
 
-// A small data file.
-void Touch(const std::filesystem::path& path);
-// "._NAME" in `dir`, in the form macOS writes (see MacOsSidecarBytes).
-void Sidecar(const std::filesystem::path& dir, const std::string& name, const std::string& type,
-             const std::string& creator, std::uint16_t flags = 0, const std::string& fork = "");
+inline void Touch(const std::filesystem::path& path) { WriteBytes(path, "data"); }
+
+// "._NAME" in `dir`, in the form macOS writes.
+inline void Sidecar(const std::filesystem::path& dir, const std::string& name,
+                    const std::string& type, const std::string& creator, std::uint16_t flags = 0,
+                    const std::string& fork = "") {
+  WriteBytes(dir / ("._" + name), MacOsSidecarBytes(FinderInfoBytes(type, creator, flags), fork));
+}
 
 // Whether the file system of `dir` takes user.* extended attributes.
-bool UserXattrsWork(const std::filesystem::path& dir);
+inline bool UserXattrsWork(const std::filesystem::path& dir) {
+  const std::filesystem::path probe = dir / "xattr-probe";
+  WriteBytes(probe, "");
+  const bool works = xattrs::UserAttributesSupported(probe);
+  std::filesystem::remove(probe);
+  return works;
+}
 
 }  // namespace test_mac

