@@ -1,25 +1,38 @@
-// The application and its menu bar: the menu tree and who handles each
-// command, the Help commands, the legacy settings read when the main window
-// opens, Qt's Japanese texts, and an exception that escapes a command.
+// The application and its menu bar: the menu tree, the Help commands, the legacy
+// settings read when the main window opens, the caution dialogs and the open
+// dialog's filter done with Qt, and an exception that escapes a command.
 
-#include <QDialogButtonBox>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <fstream>
-#include <sstream>
+#include <QTimer>
+#include <functional>
 
 #include "conversion/list_converter.h"
 #include "platform/folder_item.h"
-#include "shared/globals.h"
 #include "shared/start_up_values.h"
+#include "shell/list_file_filter.h"
+#include "shell/qt_services.h"
 #include "shell/qt_text.h"
 #include "shell_test_main.h"
 #include "support/legacy_document.h"
 #include "support/scripted_services.h"
+#include "support/temp_folder.h"
 
 using Log = std::vector<std::string>;
+
+// Runs `handle` on the first visible top-level widget of type T.
+template <typename T>
+void WhenShown(std::function<void(T*)> handle) {
+  QTimer::singleShot(10, [handle] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) return handle(found);
+    }
+    WhenShown<T>(handle);
+  });
+}
 
 class AppTest : public QObject {
   Q_OBJECT
@@ -27,41 +40,33 @@ class AppTest : public QObject {
  private slots:
   void init() { SetResourcesFolder(QStringLiteral(TAVR_RESOURCES_DIR)); }
 
-  // Runs first: no main window and no legacy preference file yet.
-  void fileCommandsWaitForTheMainWindowHelpCommandsDoNot() {
+  // Runs before any legacy preference file exists: no beep.
+  void helpOpensItsDocumentsFromJapaneseLprojAndTheHomePageOnlyWhenConfirmed() {
     ScriptedServices services;
     services.cautionAnswers = {DialogButton::Cancel, DialogButton::Action};
-    QSignalSpy quits(App(), &App::quitRequested);
-    for (const char* name : {"FileClose", "FileOpen", "FileOpenFolder"}) Command(name)->trigger();
-    QCOMPARE(quits.count(), 0);
-    QVERIFY(services.log.empty());
-
-    for (const char* name : {"HelpReadme", "HelpManual", "HelpHome", "HelpHome"}) {
-      Command(name)->trigger();  // the home page sheet makes the main window first
-    }
+    for (const char* name : {"HelpReadme", "HelpManual", "HelpHome", "HelpHome"}) Command(name)->trigger();
+    SetResourcesFolder(QStringLiteral(TAVR_RESOURCES_DIR "/gone"));
+    Command("HelpReadme")->trigger();
+    QCOMPARE(services.messageBoxes, Log{"File Not Found."});
     const QDir japanese(QStringLiteral(TAVR_RESOURCES_DIR "/Japanese.lproj"));
     QCOMPARE(FromPath(services.launched.at(0)), japanese.filePath("お読み下さい.rtf"));
     QCOMPARE(FromPath(services.launched.at(1)), japanese.filePath("簡易マニュアル.rtf"));
     const std::string address = kHomePageAddress;
-    QCOMPARE(services.log, (Log{"launch", "launch", "caution", "caution", "url"}));  // no beep
-    QCOMPARE(services.urls, Log{address});  // only when confirmed
+    QCOMPARE(services.log, (Log{"launch", "launch", "caution", "caution", "url", "msgbox"}));
+    QCOMPARE(services.urls, Log{address});
     const CautionDialog& dialog = services.cautions.at(0).dialog;
     QCOMPARE(dialog.window, static_cast<::Window*>(Window1()));
     QCOMPARE(dialog.actionCaption + "/" + dialog.cancelCaption, std::string("接続する/キャンセル"));
     QVERIFY(dialog.cancelVisible && !dialog.alternateVisible);
     QCOMPARE(dialog.message, std::string("Tavrinコンバータのホームページに接続しますか？"));
     QCOMPARE(dialog.explanation, "ブラウザを起動して、" + address + " にアクセスします。");
-    QCOMPARE(gListCre, std::string("qZt5"));
-    for (std::int32_t value : gPref) QCOMPARE(value, 0);
   }
 
   void oneMenuBarHoldsItsItemsInOrder() {
     QPointer<class MenuBar1> bar = MenuBar1();
-    QCOMPARE(MenuBar1(), bar.data());
     QCOMPARE(App()->MenuBar, bar.data());
     QCOMPARE(Window1()->menuWidget(), bar.data());
     ReleaseWindow1();  // the bar outlives the window that showed it
-    QVERIFY(bar);
     QCOMPARE(Window1()->menuWidget(), bar.data());
 
     // Name, text ("-" for a separator), shortcut; a menu's row has no shortcut.
@@ -85,9 +90,8 @@ class AppTest : public QObject {
     }
     QCOMPARE(shown, want);
     QCOMPARE(Command("FileQuit")->menuRole(), QAction::QuitRole);
-    for (QAction* item : bar->findChild<QMenu*>("EditMenu")->actions()) {
+    for (QAction* item : bar->findChild<QMenu*>("EditMenu")->actions())
       QVERIFY2(item->isSeparator() || !item->isEnabled(), qPrintable(item->objectName()));
-    }
   }
 
   void legacyPreferencesAreReadWhenTheWindowOpens() {
@@ -107,42 +111,59 @@ class AppTest : public QObject {
     Command("HelpHome")->trigger();
     QCOMPARE(services.log, (Log{"beep", "caution"}));
 
-    QTemporaryDir folder;
-    const std::filesystem::path source = ToPath(folder.filePath("a.tvr"));
-    legacy::WriteDocument(source, legacy::Document::WithTable({{0, "A", 0}}, {{"x"}}).Bytes());
-    const FolderItem package(source.string() + ".tvrmd");
-    QVERIFY(ListConverter().FileConv(FolderItem(source), package));
-    std::ostringstream pref;
-    pref << std::ifstream(package.Child("pref").Path()).rdbuf();
-    QVERIFY(pref.str().find("<key>scrollKind</key>\n<integer>2</integer>\n") != std::string::npos);
-    QVERIFY(pref.str().find("<key>winGeo</key>\n<integer>0</integer>\n") != std::string::npos);
+    TempFolder folder;
+    legacy::WriteDocument(folder / "a.tvr", legacy::Document::WithTable({{0, "A", 0}}, {{"x"}}).Bytes());
+    QVERIFY(ListConverter().FileConv(FolderItem(folder / "a.tvr"), FolderItem(folder / "a.tvrmd")));
+    const std::string pref = ReadBytes(folder / "a.tvrmd" / "pref");
+    QVERIFY(pref.find("<key>scrollKind</key>\n<integer>2</integer>\n") != std::string::npos);
+    QVERIFY(pref.find("<key>winGeo</key>\n<integer>0</integer>\n") != std::string::npos);
   }
 
-  // Copies beside Japanese.lproj, or no resources at all: not found.
-  void helpDocumentsOutsideTheJapaneseFolderAreNotFound() {
-    ScriptedServices services;
-    QTemporaryDir elsewhere;
-    QDir(elsewhere.path()).mkdir("Japanese.lproj");
-    QFile::copy(QStringLiteral(TAVR_RESOURCES_DIR "/Japanese.lproj/お読み下さい.rtf"),
-                elsewhere.filePath("お読み下さい.rtf"));
-    for (const QString& resources : {elsewhere.path(), elsewhere.filePath("gone")}) {
-      SetResourcesFolder(resources);
-      Command("HelpReadme")->trigger();
+  void cautionIsAWarningThatAnswersTheButtonPressed() {
+    struct Row { bool onWindow; int buttons; const char* press; DialogButton answer; };
+    for (const Row& row : {Row{true, 3, "接続する", DialogButton::Action},
+                           Row{true, 2, "キャンセル", DialogButton::Cancel},
+                           Row{false, 3, "保存しない", DialogButton::Alternate},
+                           Row{false, 1, "OK", DialogButton::Action}}) {
+      const CautionDialog caution{.window = row.onWindow ? Window1() : nullptr,
+                                  .actionCaption = row.buttons == 1 ? "OK" : "接続する",
+                                  .cancelVisible = row.buttons >= 2, .cancelCaption = "キャンセル",
+                                  .alternateVisible = row.buttons >= 3, .alternateCaption = "保存しない",
+                                  .message = "変換が完了しました。", .explanation = "a.tvr"};
+      QStringList shown;  // icon, texts, default button, modality, button count
+      WhenShown<QMessageBox>([&](QMessageBox* box) {
+        shown = QStringList{QString::number(box->icon()), box->text(), box->informativeText(),
+                            box->defaultButton() ? box->defaultButton()->text() : QString(),
+                            QString::number(box->windowModality()), QString::number(box->buttons().size())};
+        for (QAbstractButton* button : box->buttons()) {
+          if (button->text() == row.press) return button->click();
+        }
+        qFatal("no button %s", row.press);
+      });
+      QCOMPARE(QtServices().ShowCaution(caution), row.answer);
+      QCOMPARE(shown, QStringList({QString::number(QMessageBox::Warning), "変換が完了しました。", "a.tvr",
+                                   ToQString(caution.actionCaption),
+                                   QString::number(row.onWindow ? Qt::WindowModal : Qt::ApplicationModal),
+                                   QString::number(row.buttons)}));
     }
-    QCOMPARE(services.log, (Log{"msgbox", "msgbox"}));
-    QCOMPARE(services.messageBoxes, (Log{"File Not Found.", "File Not Found."}));
   }
 
-  void qtsOwnTextsAreJapanese() {
-    QDialogButtonBox buttons(QDialogButtonBox::Cancel);
-    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+  void listFilterOffersFoldersAndListDocuments() {
+    TempFolder root;
+    std::filesystem::create_directory(root / "sub");
+    for (const char* name : {"named.tvr", "coded", "multi", "notes.txt"}) legacy::WriteBytes(root / name, "");
+    legacy::WriteBytes(root / "._coded", legacy::AppleDoubleBytes(std::nullopt, "Tavr", "qZt5"));
+    legacy::WriteBytes(root / "._multi", legacy::AppleDoubleBytes(std::nullopt, "Tavr", "qZt6"));
+    ListFileFilter filter(*RegisteredFileType("List"));
+    const std::pair<const char*, bool> offered[] = {
+        {"sub", true}, {"named.tvr", true}, {"coded", true}, {"multi", false}, {"notes.txt", false}};
+    for (auto [name, want] : offered) QVERIFY2(filter.Offers(FromPath(root / name)) == want, name);
   }
 
   void anExceptionThatEscapesACommandIsShownAndQuits() {
     ScriptedServices services;
     QSignalSpy quits(App(), &App::quitRequested);
-    QMetaObject::invokeMethod(
-        App(), [] { throw std::runtime_error("列数が読めません"); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(App(), [] { throw std::runtime_error("列数が読めません"); }, Qt::QueuedConnection);
     QCoreApplication::processEvents();
     QCOMPARE(services.messageBoxes.size(), size_t{1});
     QVERIFY(services.messageBoxes[0].find("列数が読めません") != std::string::npos);

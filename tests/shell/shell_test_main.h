@@ -1,8 +1,7 @@
 #pragma once
-// The start of every widget test program: the program's own start-up up to
-// (not including) the main window, which a test makes through Window1() when
-// it needs it. Settings live in an empty folder of their own; pictures and
-// help documents come from the source tree. Also the helpers tests share.
+// The start of every widget test program: the program's own start-up short of
+// the main window, which Window1() makes when a test needs it. Settings live in
+// an empty folder; pictures and help documents come from the source tree.
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,7 +13,7 @@
 #include "shell/startup.h"
 #include "shell/window1.h"
 
-// A menu item or toolbar item by name; the window is made only for the latter.
+// A menu item, or else a toolbar item (which makes the window).
 inline QAction* Command(const char* name) {
   QAction* action = MenuBar1()->findChild<QAction*>(QString::fromLatin1(name));
   if (!action) action = Window1()->findChild<QAction*>(QString::fromLatin1(name));
@@ -26,26 +25,23 @@ inline Listbox* List() { return Window1()->findChild<Listbox*>(QStringLiteral("L
 
 inline void SelectRows(std::initializer_list<int> rows) {
   List()->clearSelection();
-  for (int row : rows) {
-    List()->selectionModel()->select(List()->Rows()->index(row, 0),
-                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
-  }
+  for (int row : rows)
+    List()->selectionModel()->select(List()->Rows()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-#define TAVR_SHELL_TEST_MAIN(TestClass)                          \
-  int main(int argc, char** argv) {                              \
-    QTemporaryDir settings;                                      \
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());   \
-    qputenv("HOME", settings.path().toLocal8Bit());              \
-    _InitFileTypes();                                            \
-    auto app = _NewAppInstance(argc, argv);                      \
-    _ApplicationAddMenuHandlers(*app);                           \
-    SetResourcesFolder(QStringLiteral(TAVR_RESOURCES_DIR));      \
-    int status = 0;                                              \
-    {                                                            \
-      TestClass test;                                            \
-      status = QTest::qExec(&test, argc, argv);                  \
-    }                                                            \
-    _ReleaseModules();                                           \
-    return status;                                               \
+#define TAVR_SHELL_TEST_MAIN(TestClass)                        \
+  int main(int argc, char** argv) {                            \
+    QTemporaryDir settings;                                    \
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit()); \
+    qputenv("HOME", settings.path().toLocal8Bit());            \
+    _InitFileTypes();                                          \
+    auto app = _NewAppInstance(argc, argv);                    \
+    _ApplicationAddMenuHandlers(*app);                         \
+    SetResourcesFolder(QStringLiteral(TAVR_RESOURCES_DIR));    \
+    const int status = [&] {                                   \
+      TestClass test;                                          \
+      return QTest::qExec(&test, argc, argv);                  \
+    }();                                                       \
+    _ReleaseModules();                                         \
+    return status;                                             \
   }
