@@ -1,31 +1,28 @@
 // Documents that cannot be converted: each gets one caution naming the
-// document and the reason, and leaves no package file changed.
+// document and the reason, and leaves no package file changed. Also replays
+// the fuzz target's findings (fuzz/regressions) and seeds (fuzz/corpus).
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <functional>
-
-#include "conversion/list_converter.h"
 #include "conversion_fixture_helpers.h"
-#include "support/legacy_document.h"
+#include "support/file_conv_fuzz_case.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using legacy::Document;
 
-// Every kind of field: a header, numbers, strings, two columns with names,
-// colours and two rows.
-Document SmallDocument() {
-  Document d = Document::WithTable({{0x10, "A", 0xFF}, {0, "\x95\x5C", 0}},
-                                   {{"x", "y"}, {"", "\x93\xFA\x96\x7B"}}, 1);
-  d.prefStrings = {"Osaka", ""};
-  return d;
-}
-
 class ListConverterFailureTest : public ConversionTest {
  protected:
+  // Every kind of field: a header, numbers, strings, two columns with names,
+  // colours and two rows.
+  static std::string SmallDocument() {
+    Document d = Document::WithTable({{0x10, "A", 0xFF}, {0, "\x95\x5C", 0}},
+                                     {{"x", "y"}, {"", "\x93\xFA\x96\x7B"}}, 1);
+    d.prefStrings = {"Osaka", ""};
+    return d.Bytes();
+  }
   // Converts and expects the not-converted caution; returns its reason.
   std::string Refused(const FolderItem& source, const FolderItem& target) {
     EXPECT_FALSE(converter.FileConv(source, target));
@@ -38,14 +35,14 @@ class ListConverterFailureTest : public ConversionTest {
 };
 
 TEST_F(ListConverterFailureTest, EveryTruncationIsRefusedAndLeavesNothingBehind) {
-  const std::string bytes = SmallDocument().Bytes();
+  const std::string bytes = SmallDocument();
   const FolderItem source(scratch.path() / "doc.tvr");
   for (std::size_t length = 0; length < bytes.size(); ++length) {
     legacy::WriteDocument(source.Path(), bytes.substr(0, length));
     const std::string reason = Refused(source, PackageOf(source));
-    const bool endsEarly = reason.find("途中で書類が終わっています") != std::string::npos ||
-                           reason.find("が書類の残り") != std::string::npos;
-    EXPECT_TRUE(endsEarly) << length << ": " << reason;
+    EXPECT_TRUE(reason.find("途中で書類が終わっています") != std::string::npos ||
+                reason.find("が書類の残り") != std::string::npos)
+        << length << ": " << reason;
     EXPECT_EQ(Listing(scratch.path()), (std::vector<std::string>{"._doc.tvr", "doc.tvr"}))
         << length;
   }
@@ -53,107 +50,78 @@ TEST_F(ListConverterFailureTest, EveryTruncationIsRefusedAndLeavesNothingBehind)
   EXPECT_TRUE(converter.FileConv(source, PackageOf(source)));
 }
 
-TEST_F(ListConverterFailureTest, EveryTruncationLeavesAnExistingPackageAsItWas) {
-  const std::string bytes = SmallDocument().Bytes();
+// Converting into an existing package replaces only its four files; a refused
+// document leaves it as it was.
+TEST_F(ListConverterFailureTest, AnExistingPackageKeepsItsOtherFiles) {
+  const std::string bytes = SmallDocument();
   const FolderItem source = WriteDocument("doc.tvr", bytes);
+  const fs::path package = PackageOf(source).Path();
+  fs::create_directories(package / "Attachments");
+  for (const char* file : {"pref", "csv", "colAttr", "window", "notes.txt"})
+    legacy::WriteBytes(package / file, "old");
+  legacy::WriteBytes(package / "Attachments" / "a.png", "png");
   ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
-  legacy::WriteBytes(PackageOf(source).Path() / "notes.txt", "mine");
+  EXPECT_EQ(Listing(package), (std::vector<std::string>{"Attachments", "colAttr", "csv",
+                                                        "notes.txt", "pref", "window"}));
+  EXPECT_EQ(ReadBytes(package / "csv"), "x,y\n,日本\n");
+  EXPECT_EQ(ReadBytes(package / "notes.txt"), "old");
+  EXPECT_EQ(ReadBytes(package / "Attachments" / "a.png"), "png");
+
   const FolderSnapshot before = Snapshot(scratch.path());
   for (std::size_t length = 0; length < bytes.size(); length += 3) {
     legacy::WriteBytes(source.Path(), bytes.substr(0, length));
     FolderSnapshot expected = before;
-    expected["doc.tvr"] = Snapshot(scratch.path())["doc.tvr"];
+    expected["doc.tvr"] = bytes.substr(0, length);
     Refused(source, PackageOf(source));
     EXPECT_EQ(Snapshot(scratch.path()), expected) << length;
   }
 }
 
-TEST_F(ListConverterFailureTest, DocumentsThatPromiseMoreThanTheArraysOrTheFileHold) {
-  const auto sized = [](int numbers, int strings) {
+TEST_F(ListConverterFailureTest, MoreNumbersOrStringsThanTheArraysHold) {
+  const auto sized = [](int numbers, int strings, const char* last) {
     Document d = Document::WithTable({}, {});
     d.prefNumbers.resize(numbers, "0");
+    d.prefNumbers.back() = last;
     d.prefStrings.resize(strings, "s");
     return d.Bytes();
   };
-  Document manyColumns = Document::WithTable({{0, "A", 0}, {0, "B", 0}}, {});
-  manyColumns.prefNumbers[1] = "2147483647";  // the colour words read as a third column
-  const struct {
-    const char* name;
-    std::string bytes;
-    std::string reason;
-  } cases[] = {
-      {"52 numbers", sized(52, 0), "プリファレンス数値が52個あり、読み込める51個を超えています。"},
-      {"22 strings", sized(4, 22),
-       "プリファレンス文字列が22個あり、読み込める21個を超えています。"},
-      {"more columns than written", manyColumns.Bytes(),
-       "4列目の列情報を読み込む途中で書類が終わっています（先頭から55バイト目）。"},
-  };
-  for (const auto& c : cases) {
-    const FolderItem source = WriteDocument(c.name, c.bytes);
-    EXPECT_EQ(Refused(source, PackageOf(source)), c.reason) << c.name;
-    EXPECT_FALSE(PackageOf(source).Exists()) << c.name;
-  }
-  Document full = Document::WithTable({}, {});
-  full.prefNumbers.resize(51, "0");
-  full.prefNumbers[50] = "14";
-  full.prefStrings.resize(21, "s");
-  const FolderItem source = WriteDocument("full.tvr", full.Bytes());
-  EXPECT_TRUE(converter.FileConv(source, PackageOf(source)));
+  const FolderItem numbers = WriteDocument("numbers", sized(52, 0, "0"));
+  EXPECT_EQ(Refused(numbers, PackageOf(numbers)),
+            "プリファレンス数値が52個あり、読み込める51個を超えています。");
+  const FolderItem strings = WriteDocument("strings", sized(4, 22, "0"));
+  EXPECT_EQ(Refused(strings, PackageOf(strings)),
+            "プリファレンス文字列が22個あり、読み込める21個を超えています。");
+  EXPECT_EQ(Listing(scratch.path()),
+            (std::vector<std::string>{"._numbers", "._strings", "numbers", "strings"}));
+  const FolderItem full = WriteDocument("full.tvr", sized(51, 21, "14"));
+  EXPECT_TRUE(converter.FileConv(full, PackageOf(full)));
   EXPECT_EQ(converter.pPref[50], 14);
   EXPECT_EQ(converter.pPrefS[20], "s");
 }
 
 TEST_F(ListConverterFailureTest, TargetsThatCannotTakeThePackageStayAsTheyWere) {
-  const FolderItem source = WriteDocument("doc.tvr", SmallDocument().Bytes());
-  const auto converted = [&](const fs::path& package) {
-    EXPECT_TRUE(converter.FileConv(source, FolderItem(package)));
-    return package;
-  };
-  const auto readOnly = [](const fs::path& folder) {
-    fs::create_directories(folder);
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    return folder;
-  };
-  const struct {
-    const char* name;
-    bool modeBits;                                   // mode bits do not stop the superuser
-    std::function<fs::path(const fs::path&)> setUp;  // given an empty folder; the target
-    std::string reasonStart;
-    bool namesTarget;
-  } cases[] = {
-      {"name taken by a file", false,
-       [](const fs::path& d) { return legacy::WriteBytes(d / "p", "in the way"), d / "p"; },
-       "変換先の「", true},
-      {"under a plain file", false,
-       [](const fs::path& d) { return legacy::WriteBytes(d / "plain", "x"), d / "plain" / "p"; },
-       "変換先のフォルダ「", true},
-      {"read-only parent", true, [&](const fs::path& d) { return readOnly(d / "locked") / "p"; },
-       "変換先のフォルダ「", true},
-      {"read-only package", true, [&](const fs::path& d) { return readOnly(converted(d / "p")); },
-       "パッケージのファイル「pref」を作成できませんでした", false},
-      {"folder in the way of a file", false,
-       [&](const fs::path& d) {
-         fs::remove(converted(d / "p") / "colAttr");
-         fs::create_directory(d / "p" / "colAttr");
-         return d / "p";
-       },
-       "変換先のパッケージの中に「colAttr」という名前のフォルダ", false},
-  };
-  int n = 0;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    if (c.modeBits && geteuid() == 0) continue;
-    const fs::path folder = scratch.path() / std::to_string(n++);
-    fs::create_directory(folder);
-    const FolderItem target(c.setUp(folder));
+  const FolderItem source = WriteDocument("doc.tvr", SmallDocument());
+  const auto refused = [&](const fs::path& target, const std::string& reasonStart) {
     const FolderSnapshot before = Snapshot(scratch.path());
-    const std::string reason = Refused(source, target);
-    EXPECT_EQ(reason.rfind(c.reasonStart, 0), 0u) << reason;
-    if (c.namesTarget) {
-      EXPECT_NE(reason.find(target.AbsolutePath()), std::string::npos) << reason;
-    }
+    const std::string reason = Refused(source, FolderItem(target));
+    EXPECT_EQ(reason.rfind(reasonStart, 0), 0u) << reason;
     EXPECT_EQ(Snapshot(scratch.path()), before);
-  }
+    return reason;
+  };
+  const FolderItem taken(scratch.path() / "taken");
+  legacy::WriteBytes(taken.Path(), "in the way");
+  EXPECT_NE(refused(taken.Path(), "変換先の「").find(taken.AbsolutePath()), std::string::npos);
+  // A folder in the way of the last file to be put in place.
+  const fs::path package = scratch.path() / "p";
+  ASSERT_TRUE(converter.FileConv(source, FolderItem(package)));
+  fs::remove(package / "colAttr");
+  fs::create_directory(package / "colAttr");
+  refused(package, "変換先のパッケージの中に「colAttr」という名前のフォルダ");
+  if (geteuid() == 0) return;  // mode bits do not stop the superuser
+  const fs::path locked = scratch.path() / "locked";
+  ASSERT_TRUE(converter.FileConv(source, FolderItem(locked)));
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  refused(locked, "パッケージのファイル「pref」を作成できませんでした");
 }
 
 TEST_F(ListConverterFailureTest, MissingSource) {
@@ -162,20 +130,26 @@ TEST_F(ListConverterFailureTest, MissingSource) {
   EXPECT_TRUE(Listing(scratch.path()).empty());
 }
 
-TEST_F(ListConverterFailureTest, ConvertingIntoAnExistingPackageReplacesOnlyItsFourFiles) {
-  const FolderItem source = WriteDocument("doc.tvr", SmallDocument().Bytes());
-  const fs::path package = PackageOf(source).Path();
-  fs::create_directories(package / "Attachments");
-  for (const char* file : {"pref", "csv", "colAttr", "window", "notes.txt"}) {
-    legacy::WriteBytes(package / file, "old");
+class FuzzReplay : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FuzzReplay, EveryInputKeepsThePromises) {
+  const fs::path folder =
+      fs::path(TAVR_TEST_DATA_DIR) / "../../fuzz" / GetParam() / "file_conv_fuzz";
+  if (!fs::is_directory(folder)) GTEST_SKIP() << "no " << folder;
+  ScriptedServices services;
+  gEncInit();
+  TempFolder scratch;
+  int replayed = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
+    const std::string input = ReadBytes(entry.path());
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(input.data());
+    EXPECT_EQ(legacy::RunFileConvFuzzCase(scratch.path(), bytes, input.size()), "") << entry.path();
+    ++replayed;
   }
-  legacy::WriteBytes(package / "Attachments" / "a.png", "png");
-  ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
-  EXPECT_EQ(Listing(package), (std::vector<std::string>{"Attachments", "colAttr", "csv",
-                                                        "notes.txt", "pref", "window"}));
-  EXPECT_EQ(ReadBytes(package / "csv"), "x,y\n,日本\n");
-  EXPECT_EQ(ReadBytes(package / "notes.txt"), "old");
-  EXPECT_EQ(ReadBytes(package / "Attachments" / "a.png"), "png");
+  if (replayed == 0) GTEST_SKIP() << "nothing in " << folder;
 }
+
+INSTANTIATE_TEST_SUITE_P(Folders, FuzzReplay, ::testing::Values("regressions", "corpus"));
 
 }  // namespace

@@ -1,0 +1,180 @@
+// The document reader, and the package writers one by one: `pref` and
+// `colAttr` from their inputs, and the XML text and CSV cells they are made of.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+
+#include "conversion/col_attr_writer.h"
+#include "conversion/conversion_error.h"
+#include "conversion/csv_cell.h"
+#include "conversion/legacy_document_reader.h"
+#include "conversion/pref_writer.h"
+#include "conversion/xml_text.h"
+#include "conversion_fixture_helpers.h"
+#include "platform/binary_stream.h"
+#include "rfc4180_helpers.h"
+#include "strict_xml_helpers.h"
+
+namespace {
+
+using Kind = LegacyDocumentReader::Kind;
+using legacy::Long;
+
+TEST(LegacyDocumentReader, ReadsTheThreeFieldFormsAndCellsLargerThanItsReadAhead) {
+  const std::string longest(255, 'F');  // a length byte above 127 is still a length
+  std::string bytes = Long(-2) + "\x03T:1" + std::string(1, '\0') + "\xFF" + longest;
+  std::vector<std::string> cells;
+  for (std::size_t size : {10u, 300000u, 3u, 1000000u, 0u, 70000u}) {
+    cells.push_back(std::string(size, static_cast<char>('a' + cells.size())));
+    legacy::AppendLongString(bytes, cells.back());
+  }
+  const auto stream = BinaryStream::FromBytes(bytes + Long(77));
+  LegacyDocumentReader reader(*stream);
+  EXPECT_EQ(reader.ReadLong({Kind::PrefCount}), -2);
+  EXPECT_EQ(reader.ReadShortString({Kind::Header}), "T:1");
+  EXPECT_EQ(reader.ReadShortString({Kind::PrefString}), "");
+  EXPECT_EQ(reader.ReadShortString({Kind::PrefString}), longest);
+  std::string cell;
+  for (const std::string& expected : cells) {
+    reader.ReadLongString({Kind::Cell}, cell);
+    EXPECT_EQ(cell, expected);
+  }
+  EXPECT_EQ(reader.ReadLong({Kind::ColumnColour}), 77);
+  EXPECT_THROW(reader.ReadLong({Kind::ColumnColour}), ConversionError);
+}
+
+TEST(LegacyDocumentReader, NamesTheFieldAndWhereItFailed) {
+  const struct {
+    std::string bytes;
+    std::function<void(LegacyDocumentReader&)> read;
+    std::string reason;
+  } cases[] = {
+      {Long(-2),
+       [](auto& r) {
+         r.ReadLongString({Kind::ColumnName, 2});
+       },
+       "3列目の列名の長さが負の値（-2）です（先頭から0バイト目）。"},
+      {"\x01x" + Long(INT_MAX) + "a",
+       [](auto& r) {
+         r.ReadShortString({Kind::Header}), r.ReadLongString({Kind::Cell, 4, 1});
+       },
+       "5行目・2列目のセルの長さ（2147483647バイト）が書類の残り（1バイト）を超えています"
+       "（先頭から2バイト目）。"},
+  };
+  for (const auto& c : cases) {
+    const auto stream = BinaryStream::FromBytes(c.bytes);
+    LegacyDocumentReader reader(*stream);
+    try {
+      c.read(reader);
+      ADD_FAILURE() << c.reason << ": read without complaint";
+    } catch (const ConversionError& e) {
+      EXPECT_EQ(e.what(), c.reason);
+    }
+  }
+}
+
+std::string Pref(const std::array<std::int32_t, 51>& pPref,
+                 const std::array<std::string, 21>& pPrefS,
+                 const std::array<std::int32_t, 51>& globals) {
+  gEncInit();
+  StringLineSink out;
+  WritePref(pPref, pPrefS, globals, out);
+  return out.text;
+}
+
+TEST(PrefWriter, WritesEveryKeyFromItsSlot) {
+  std::array<std::int32_t, 51> globals{},
+      pPref{0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 1, 2, 0x123456, 4, 5, 0xEDCBA9};
+  pPref[50] = 12;
+  globals[21] = 2;
+  EXPECT_EQ(Pref(pPref, {"Osaka"}, globals),
+            PrefPlist({"18", "1", "52", "2", "86", "Osaka", "12", "2", "0", "4", "169", "5", "203",
+                       "237", "1", "2", "1"}));
+  globals[22] = -1;  // any setting but 0 turns winGeo off
+  EXPECT_EQ(ValueLineAfter(Pref(pPref, {}, globals), "winGeo"), "<integer>0</integer>");
+}
+
+TEST(PrefWriter, CellLinesAreTheSlotMinusOneNeverBelowZero) {
+  for (auto [slot, line] : {std::pair{1, "0"}, {3, "2"}, {-5, "0"}, {INT32_MIN, "2147483647"}}) {
+    std::array<std::int32_t, 51> pPref{};
+    pPref[15] = pPref[16] = slot;
+    const std::string pref = Pref(pPref, {}, {});
+    EXPECT_EQ(ValueLineAfter(pref, "cellLineH"), "<integer>" + std::string(line) + "</integer>");
+    EXPECT_EQ(ValueLineAfter(pref, "cellLineV"), "<integer>" + std::string(line) + "</integer>");
+  }
+}
+
+// Values in key order: align auto bold blue green red italic kind numb uline
+// width. A colour word is red high, blue low, split without masking.
+TEST(ColAttrWriter, InfoWordBitFieldsColourWordsAndColumnOrder) {
+  const struct {
+    std::int32_t info, colour;
+    const char* values;
+  } cases[] = {
+      {0x678, 0xFF0000, "8 0 1 0 0 255 1 0 3 1 0"},
+      {0x8000, 0x123456, "0 1 0 86 52 18 0 0 0 0 0"},
+      {INT_MIN, -70000, "0 0 0 -112 -17 -1 0 0 0 0 -32768"},
+      {-1, INT_MIN, "15 1 1 0 0 -32768 1 3 63 1 -1"},
+  };
+  for (const auto& c : cases) {
+    StringLineSink out;
+    WriteColAttr(1, {c.info}, {"n"}, {c.colour}, out);
+    EXPECT_EQ(out.text, kPlistHead + ColumnDict(0, "n", c.values) + kPlistTail) << c.info;
+  }
+  std::vector<std::string> names;  // keys in column order: "10" after "9"
+  std::string expected = kPlistHead;
+  for (int i = 0; i < 11; ++i) {
+    names.push_back("c" + std::to_string(i));
+    expected += ColumnDict(i, names.back(), "0 0 0 0 0 0 0 0 0 0 0");
+  }
+  StringLineSink out;
+  WriteColAttr(11, std::vector<std::int32_t>(11), names, std::vector<std::int32_t>(11), out);
+  EXPECT_EQ(out.text, expected + kPlistTail);
+}
+
+TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  const struct {
+    std::string text, escaped;
+  } cases[] = {
+      {"a&b<c>d\"'", "a&amp;b&lt;c&gt;d\"'"},
+      {"\t\n\r日本語\xF0\x9F\x98\x80", "\t\n\r日本語\xF0\x9F\x98\x80"},
+      {std::string("a\0z", 3), "a" + fffd + "z"},
+      {"\x93", fffd},                        // a Shift-JIS byte
+      {"\xC0\x80", fffd + fffd},             // overlong
+      {"\xE6\x97", fffd + fffd},             // cut sequence
+      {"\xED\xA0\x80", fffd + fffd + fffd},  // surrogate
+      {"\xEF\xBF\xBE", fffd},                // U+FFFE
+  };
+  for (const auto& c : cases) {
+    const std::string escaped = XmlText(c.text);
+    EXPECT_EQ(escaped, c.escaped) << c.text;
+    EXPECT_EQ(XmlWellFormednessError("<string>" + escaped + "</string>"), std::nullopt) << c.text;
+  }
+}
+
+// The scan goes by blocks of 8 and 16 bytes: a special byte is found at every
+// place in cells of every length around those sizes, and quoted so that a
+// standard reader gets the cell back.
+TEST(CsvCell, QuotesOnlyCellsWithASpecialByteAnywhere) {
+  for (std::size_t size = 1; size <= 40; ++size) {
+    const std::string plain(size, ' ');
+    std::string line;
+    AppendCsvCell(line, plain);
+    EXPECT_EQ(line, plain) << size;
+    for (std::size_t at = 0; at < size; ++at) {
+      for (char special : {',', '"', '\r', '\n'}) {
+        std::string cell = plain, error;
+        cell[at] = special;
+        line = "x,";
+        AppendCsvCell(line, cell);
+        EXPECT_EQ(line[2], '"') << size << " " << at;
+        EXPECT_EQ(ReadCsv(line + "\n", &error).value_or(CsvRecords{}), (CsvRecords{{"x", cell}}))
+            << size << " " << at << " " << error;
+      }
+    }
+  }
+}
+
+}  // namespace
