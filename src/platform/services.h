@@ -19,7 +19,6 @@ class Window {
 // an alternate button that are shown only when their flags are set.
 struct CautionDialog {
   Window* window = nullptr;
-  bool beep = false;  // sound the system beep before the dialog appears
   std::string actionCaption;
   bool cancelVisible = false;
   std::string cancelCaption;

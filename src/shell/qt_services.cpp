@@ -31,7 +31,6 @@ std::optional<std::filesystem::path> FirstSelected(QFileDialog& dialog) {
 }  // namespace
 
 DialogButton QtServices::ShowCaution(const CautionDialog& caution) {
-  if (caution.beep) Beep();
   QWidget* parent = ParentOf(caution.window);
   QMessageBox box(parent);
   MakeModal(box, parent);

@@ -1,8 +1,11 @@
 #include "platform/binary_stream.h"
+
 #include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <vector>
+
 #include "platform/errors.h"
 #include "support/legacy_document.h"
 #include "support/temp_folder.h"
@@ -86,6 +89,27 @@ TEST_P(BinaryStreamSource, BadLengthsAreRefusedBeforeAnythingIsRead) {
     EXPECT_EQ(stream->Position(), 2u) << "a refused read consumed bytes";
     EXPECT_EQ(stream->Read(6), "345678");
   }
+}
+
+// Reads of every size that straddle the file buffer's refills give exactly
+// the bytes written: the file path is the one a large document takes.
+TEST(BinaryStreamFile, ReadsAcrossBufferRefills) {
+  std::string bytes;
+  std::vector<std::string> runs;
+  for (std::int32_t i = 0; bytes.size() < 1536 * 1024; ++i) {
+    runs.emplace_back(static_cast<std::size_t>(i * 7919 % 6007), static_cast<char>(i));
+    bytes += Long(i) + Long(static_cast<std::int32_t>(runs.back().size())) + runs.back() +
+             ShortString(std::string(i % 256, 'p'));
+  }
+  TempFolder folder;
+  WriteBytes(folder / "big", bytes);
+  auto stream = BinaryStream::Open(folder / "big");
+  for (std::int32_t i = 0; i < static_cast<std::int32_t>(runs.size()); ++i) {
+    ASSERT_EQ(stream->ReadLong(), i);
+    ASSERT_EQ(stream->Read(stream->ReadLong()), runs[i]);
+    ASSERT_EQ(stream->ReadPString(), std::string(i % 256, 'p'));
+  }
+  EXPECT_EQ(stream->Position(), bytes.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(MemoryAndFile, BinaryStreamSource, ::testing::Bool(),

@@ -36,7 +36,7 @@ TEST(GBitR, GivesTheFieldsOfTheColumnInfoWord) {
 
 // A shown dialog but its window; a caption follows "+" when its button shows.
 std::string Describe(const CautionDialog& d) {
-  return (d.beep ? "beep " : "") + d.actionCaption + (d.cancelVisible ? " +" : " -") +
+  return d.actionCaption + (d.cancelVisible ? " +" : " -") +
          d.cancelCaption + (d.alternateVisible ? " +" : " -") + d.alternateCaption + " " +
          d.message + " " + d.explanation;
 }

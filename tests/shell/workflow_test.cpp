@@ -131,6 +131,16 @@ class Tree : public TempFolder {
   }
 };
 
+// Tries to start other commands from inside the first one's yield.
+class IntrudingServices : public ScriptedServices {
+ public:
+  void Yield() override {
+    ScriptedServices::Yield();
+    Command("ToolItem1")->trigger();
+    Command("FileOpen")->trigger();
+  }
+};
+
 }  // namespace
 
 class WorkflowTest : public QObject {
@@ -201,25 +211,29 @@ class WorkflowTest : public QObject {
     QCOMPARE(SelectedRows(), QList<int>({0, 1, 2}));
   }
 
-  // A vanished row is reported and the batch goes on; rows not selected are left alone.
+  // A vanished row and an unreadable one are reported and the batch goes on;
+  // rows not selected are left alone, and no command starts inside the batch.
   void batchBesideTheSourcesConvertsTheSelectedRowsOnly() {
     fs::remove(tree_ / "1 top.tvr");
-    SelectRows({0, 2, 4});
+    legacy::WriteBytes(tree_ / "4 after.tvr", ReadBytes(tree_ / "4 after.tvr").substr(0, 30));
+    SelectRows({0, 2, 3, 4});
     const Files sources = Snapshot(tree_.path());
-    ScriptedServices services;
+    IntrudingServices services;
     Command("ToolItem2")->trigger();
-    QCOMPARE(services.log, Log(2, "caution"));
-    QCOMPARE(Messages(services), QStringList({kNotConverted, kDone}));
+    QVERIFY(services.yields > 0);
+    QCOMPARE(services.log, Log(3, "caution"));
+    QCOMPARE(Messages(services), QStringList({kNotConverted, kNotConverted, kDone}));
     const QString explanation = QString::fromStdString(services.cautions[0].dialog.explanation);
     QVERIFY2(explanation.startsWith("書類：" + Text(tree_ / "1 top.tvr")) && explanation.contains("\n理由：") &&
                  explanation.contains("見つかりません"), qPrintable(explanation));
-    QCOMPARE(services.cautions[1].dialog.window, static_cast<Window*>(Window1()));
+    QVERIFY(QString::fromStdString(services.cautions[1].dialog.explanation).contains("4 after.tvr"));
+    QCOMPARE(services.cautions[2].dialog.window, static_cast<Window*>(Window1()));
     VerifyPackage(tree_ / "2 sub/3 deeper/bottom.tvr.tvrmd", tree_ / "2 sub/3 deeper/bottom.tvr", "bottom");
     VerifyPackage(tree_ / "6 invisible.tvr.tvrmd", tree_ / "6 invisible.tvr", "invisible");
     QVERIFY(!fs::exists(tree_ / "2 sub/1 top.tvr.tvrmd") && !fs::exists(tree_ / "4 after.tvr.tvrmd"));
     QVERIFY(sources == Snapshot(tree_.path()));
     QCOMPARE(Rows(), tree_.ExpectedRows());
-    QCOMPARE(SelectedRows(), QList<int>({0, 2, 4}));
+    QCOMPARE(SelectedRows(), QList<int>({0, 2, 3, 4}));
   }
 };
 
