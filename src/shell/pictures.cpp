@@ -3,13 +3,18 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <map>
+#include <string>
 
 namespace {
 
 QString gResourcesOverride;
 
-// Reads the picture into `cache` when it is not there yet.
-QPixmap Cached(QPixmap& cache, const char* fileName) {
+// Each picture is read once and kept until the process ends; one that could
+// not be read is looked for again at the next call.
+QPixmap Cached(const char* fileName) {
+  static auto& caches = *new std::map<std::string, QPixmap>;
+  QPixmap& cache = caches[fileName];
   if (cache.isNull()) {
     const QString folder = ResourcesFolder();
     if (!folder.isEmpty()) cache.load(QDir(folder).filePath(QString::fromUtf8(fileName)));
@@ -30,27 +35,8 @@ QString ResourcesFolder() {
 
 void SetResourcesFolder(const QString& folder) { gResourcesOverride = folder; }
 
-QPixmap conv() {
-  static QPixmap& cache = *new QPixmap;  // kept until the process ends
-  return Cached(cache, "conv.png");
-}
-
-QPixmap conv2() {
-  static QPixmap& cache = *new QPixmap;  // kept until the process ends
-  return Cached(cache, "conv2.png");
-}
-
-QPixmap file32() {
-  static QPixmap& cache = *new QPixmap;  // kept until the process ends
-  return Cached(cache, "file32.png");
-}
-
-QPixmap getFolder() {
-  static QPixmap& cache = *new QPixmap;  // kept until the process ends
-  return Cached(cache, "getFolder.png");
-}
-
-QPixmap winBottom() {
-  static QPixmap& cache = *new QPixmap;  // kept until the process ends
-  return Cached(cache, "winBottom.jpg");
-}
+QPixmap conv() { return Cached("conv.png"); }
+QPixmap conv2() { return Cached("conv2.png"); }
+QPixmap file32() { return Cached("file32.png"); }
+QPixmap getFolder() { return Cached("getFolder.png"); }
+QPixmap winBottom() { return Cached("winBottom.jpg"); }
