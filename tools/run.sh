@@ -4,10 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/install-deps.sh"
 cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build/release"
+cmake --build "$root/build/release" --target TavrinConverter
 program="$root/build/release/TavrinConverter/bin/TavrinConverter"
-if [ ! -x "$program" ]; then
-  echo "Everything is built, but there is no program window yet." >&2
-  exit 0
-fi
+[ -x "$program" ] || { echo "run.sh: the build left no program at $program" >&2; exit 1; }
 exec "$program" "$@"
