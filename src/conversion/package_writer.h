@@ -31,8 +31,6 @@ class PackageWriter {
   // ConversionError when a temporary cannot be finished (nothing is replaced).
   void Commit();
 
-  const FolderItem& Target() const { return target_; }
-
  private:
   class FileSink;
 

@@ -57,7 +57,7 @@ std::optional<AppleDouble> AppleDouble::ParseHead(std::string_view head, std::ui
     AppleDouble result;
     reader.Skip(4);
     result.version_ = reader.U32();
-    result.filler_ = reader.String(16);
+    reader.Skip(16);  // the filler: any text, by whoever wrote the file
     const std::uint16_t count = reader.U16();
     result.entries_.reserve(count);  // bounded: the table is inside `head`
     for (std::uint16_t i = 0; i < count; ++i) {

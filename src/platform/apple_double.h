@@ -46,7 +46,6 @@ class AppleDouble {
   static std::optional<std::uint64_t> TableSize(std::string_view header);
 
   std::uint32_t Version() const { return version_; }
-  const std::string& Filler() const { return filler_; }
   const std::vector<Entry>& Entries() const { return entries_; }
   // The first entry with this ID (all entries kept lie inside the file).
   std::optional<Entry> Find(std::uint32_t id) const;
@@ -63,6 +62,5 @@ class AppleDouble {
 
  private:
   std::uint32_t version_ = 0;
-  std::string filler_;
   std::vector<Entry> entries_;
 };

@@ -30,10 +30,8 @@ class ByteReader {
   std::size_t Size() const { return bytes_.size(); }
   std::size_t Position() const { return pos_; }
   std::size_t Remaining() const { return bytes_.size() - pos_; }
-  bool AtEnd() const { return pos_ == bytes_.size(); }
   // True when n more bytes can be read from the current position.
   bool CanRead(std::uint64_t n) const { return n <= Remaining(); }
-  std::string_view View() const { return bytes_; }
 
   // Moves to an absolute position (0 to Size(), both included).
   void Seek(std::uint64_t position) {
@@ -73,7 +71,6 @@ class ByteReader {
     return v;
   }
   std::int16_t I16() { return static_cast<std::int16_t>(U16()); }
-  std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
 
   // The next n bytes as a view into the underlying data (no copy).
   std::string_view Bytes(std::uint64_t n) {
@@ -84,19 +81,6 @@ class ByteReader {
   }
   // The next n bytes as a string; n is checked before anything is allocated.
   std::string String(std::uint64_t n) { return std::string(Bytes(n)); }
-  // One length byte, then that many bytes.
-  std::string PString() {
-    std::size_t start = pos_;
-    std::uint8_t n = U8();
-    if (!CanRead(n)) {
-      pos_ = start;
-      Fail("文字列の長さ " + std::to_string(n) +
-               " が残りのデータより長くなっています（オフセット " + std::to_string(base_ + start) +
-               "）",
-           start);
-    }
-    return String(n);
-  }
 
   // A reader over [offset, offset + length) of this one's bytes, checked;
   // its offsets are reported relative to this reader's base.

@@ -161,20 +161,12 @@ FolderDescriptor::~FolderDescriptor() {
   gOpenDescriptors.fetch_sub(1, std::memory_order_relaxed);
 }
 
-int FolderDescriptor::OpenCount() { return gOpenDescriptors.load(std::memory_order_relaxed); }
 
 std::string MacNameKey(std::string_view name) {
   if (IsAscii(name)) return AsciiFold(name);
   std::string folded;
   if (IsUtf8(name) && TheCaseMap().Fold(name, folded)) return folded;
   return AsciiFold(name);
-}
-
-bool MacNameLess(std::string_view a, std::string_view b) {
-  const std::string ka = MacNameKey(a);
-  const std::string kb = MacNameKey(b);
-  if (ka != kb) return ka < kb;
-  return a < b;
 }
 
 bool StampOf(int dirFd, FolderStamp& stamp) {

@@ -28,7 +28,6 @@ class FolderDescriptor {
   FolderDescriptor& operator=(const FolderDescriptor&) = delete;
 
   int get() const { return fd_; }
-  static int OpenCount();
 
  private:
   explicit FolderDescriptor(int fd) : fd_(fd) {}
@@ -85,8 +84,6 @@ class DirectoryListing {
 
 // The key that orders names: case-folded, so that "a" and "A" compare equal.
 std::string MacNameKey(std::string_view name);
-// The Mac volume order: by key, then byte by byte.
-bool MacNameLess(std::string_view a, std::string_view b);
 
 // The stamp of an open folder or of a path; false when it cannot be read or
 // the folder has been deleted.

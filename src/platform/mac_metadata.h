@@ -92,10 +92,6 @@ struct AttributeNames {
   // The six answers as bits, and back (for storing them compactly).
   std::uint8_t Bits() const;
   static AttributeNames FromBits(std::uint8_t bits);
-  bool Any() const {
-    return finderInfo || resourceFork || netatalkMetadata || netatalkResourceFork || afpInfo ||
-           afpResource;
-  }
 };
 
 // Where one item's metadata may be kept, in reading order.
