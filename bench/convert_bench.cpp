@@ -39,7 +39,7 @@ std::string OneLine(const std::string& text) {
   return out;
 }
 
-class BenchServices final : public Services {
+class BenchServices final : public SilentServices {
  public:
   explicit BenchServices(std::int32_t screenHeight) : screenHeight_(screenHeight) {}
   DialogButton ShowCaution(const CautionDialog& d) override {
@@ -49,19 +49,7 @@ class BenchServices final : public Services {
   void MsgBox(const std::string& text) override {
     std::cerr << "MSGBOX\t" << OneLine(text) << '\n';
   }
-  void Beep() override {}
-  void ShowURL(const std::string&) override {}
-  void Launch(const std::filesystem::path&) override {}
   std::int32_t ScreenHeight() override { return screenHeight_; }
-  void Yield() override {}
-  std::optional<std::filesystem::path> SelectFolder(Window*) override { return std::nullopt; }
-  std::optional<std::filesystem::path> OpenFile(Window*, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::filesystem::path> SaveAs(Window*, const std::filesystem::path&,
-                                              const std::string&) override {
-    return std::nullopt;
-  }
 
  private:
   std::int32_t screenHeight_;

@@ -2,25 +2,6 @@
 
 namespace {
 
-class SilentServices final : public Services {
- public:
-  DialogButton ShowCaution(const CautionDialog&) override { return DialogButton::Cancel; }
-  void MsgBox(const std::string&) override {}
-  void Beep() override {}
-  void ShowURL(const std::string&) override {}
-  void Launch(const std::filesystem::path&) override {}
-  std::int32_t ScreenHeight() override { return 900; }
-  void Yield() override {}
-  std::optional<std::filesystem::path> SelectFolder(Window*) override { return std::nullopt; }
-  std::optional<std::filesystem::path> OpenFile(Window*, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::filesystem::path> SaveAs(Window*, const std::filesystem::path&,
-                                              const std::string&) override {
-    return std::nullopt;
-  }
-};
-
 SilentServices gSilent;
 Services* gCurrent = &gSilent;
 
@@ -32,4 +13,20 @@ Services* InstallServices(Services* services) {
   Services* previous = gCurrent;
   gCurrent = services ? services : &gSilent;
   return previous == &gSilent ? nullptr : previous;
+}
+
+DialogButton SilentServices::ShowCaution(const CautionDialog&) { return DialogButton::Cancel; }
+void SilentServices::MsgBox(const std::string&) {}
+void SilentServices::Beep() {}
+void SilentServices::ShowURL(const std::string&) {}
+void SilentServices::Launch(const std::filesystem::path&) {}
+std::int32_t SilentServices::ScreenHeight() { return 900; }
+void SilentServices::Yield() {}
+std::optional<std::filesystem::path> SilentServices::SelectFolder(Window*) { return std::nullopt; }
+std::optional<std::filesystem::path> SilentServices::OpenFile(Window*, const std::string&) {
+  return std::nullopt;
+}
+std::optional<std::filesystem::path> SilentServices::SaveAs(Window*, const std::filesystem::path&,
+                                                            const std::string&) {
+  return std::nullopt;
 }

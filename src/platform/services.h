@@ -58,9 +58,26 @@ class Services {
                                                       const std::string& suggestedName) = 0;
 };
 
-// The services in force. Until one is installed, a silent stand-in answers:
-// every dialog gives its cancel button (file dialogs: nullopt), the screen is
-// 900 pixels high, and nothing is shown, opened or sounded.
+// Shows, opens and sounds nothing: every dialog gives its cancel button (file
+// dialogs: nullopt) and the screen is 900 pixels high. The stand-in until a
+// shell installs its own, and a base for doubles that answer only a few calls.
+class SilentServices : public Services {
+ public:
+  DialogButton ShowCaution(const CautionDialog& dialog) override;
+  void MsgBox(const std::string& text) override;
+  void Beep() override;
+  void ShowURL(const std::string& url) override;
+  void Launch(const std::filesystem::path& document) override;
+  std::int32_t ScreenHeight() override;
+  void Yield() override;
+  std::optional<std::filesystem::path> SelectFolder(Window* window) override;
+  std::optional<std::filesystem::path> OpenFile(Window* window, const std::string& filter) override;
+  std::optional<std::filesystem::path> SaveAs(Window* window,
+                                              const std::filesystem::path& initialFolder,
+                                              const std::string& suggestedName) override;
+};
+
+// The services in force; SilentServices until one is installed.
 Services& CurrentServices();
 // Installs `services` (not owned; nullptr restores the stand-in) and returns
 // the one that was in force.
