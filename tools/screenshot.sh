@@ -19,13 +19,7 @@ title='Tavrin／Tavrinplus ⇒ Tavrinplex'
 [ -x "$program" ] || { echo "screenshot.sh: no program at $program" >&2; exit 1; }
 
 work=$(mktemp -d)
-xvfb_pid= program_pid=
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
+trap end_session EXIT INT TERM
 
 export DISPLAY="$display"
 start_virtual_display "$work/xvfb.log"

@@ -26,13 +26,7 @@ pause=${SMOKE_PAUSE:-$([ "$watch" = 1 ] && echo 1 || echo 0.3)}
 [ -x "$program" ] || { echo "smoke.sh: no program at $program" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/smoke.XXXXXX)
-xvfb_pid= program_pid=
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT INT TERM
+trap end_session EXIT INT TERM
 
 fail() {
   echo "smoke.sh: $*" >&2

@@ -1,6 +1,16 @@
 # Sourced by the scripts that drive the program on a virtual X display.
 # Needs Xvfb, xdotool and a Japanese font (fonts-ipafont-gothic).
 
+xvfb_pid= program_pid=
+
+# Stops the program and Xvfb and removes the caller's $work folder; the
+# callers install it as their exit trap.
+end_session() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+
 # Starts Xvfb on DISPLAY (exported by the caller), logging to $1, and waits
 # until it answers. Sets xvfb_pid for the caller's clean-up.
 start_virtual_display() {  # log file
