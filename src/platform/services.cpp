@@ -18,8 +18,8 @@ Services* InstallServices(Services* services) {
 DialogButton SilentServices::ShowCaution(const CautionDialog&) { return DialogButton::Cancel; }
 void SilentServices::MsgBox(const std::string&) {}
 void SilentServices::Beep() {}
-void SilentServices::ShowURL(const std::string&) {}
-void SilentServices::Launch(const std::filesystem::path&) {}
+bool SilentServices::ShowURL(const std::string&) { return false; }
+bool SilentServices::Launch(const std::filesystem::path&) { return false; }
 std::int32_t SilentServices::ScreenHeight() { return 900; }
 void SilentServices::Yield() {}
 std::optional<std::filesystem::path> SilentServices::SelectFolder(Window*) { return std::nullopt; }

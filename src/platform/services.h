@@ -8,8 +8,9 @@
 #include <optional>
 #include <string>
 
-// The shell's main window, opaque to the core. A caution dialog given a
-// window is shown as a sheet on it; given nullptr it is application-modal.
+// A window of the shell (the main window, or a dialog on it), opaque to the
+// core. A caution dialog given a window is shown as a sheet on it; given
+// nullptr it is application-modal.
 class Window {
  public:
   virtual ~Window() = default;
@@ -39,9 +40,11 @@ class Services {
   // The plain modal message box.
   virtual void MsgBox(const std::string& text) = 0;
   virtual void Beep() = 0;
-  virtual void ShowURL(const std::string& url) = 0;
-  // Opens a document with its default application, in front.
-  virtual void Launch(const std::filesystem::path& document) = 0;
+  // Opens the address in the web browser; false when none could be started.
+  virtual bool ShowURL(const std::string& url) = 0;
+  // Opens a document with its default application, in front; false when
+  // none could be started.
+  virtual bool Launch(const std::filesystem::path& document) = 0;
   // Height of the main screen in pixels.
   virtual std::int32_t ScreenHeight() = 0;
   // Lets the user interface repaint during long work; must not start another
@@ -59,15 +62,15 @@ class Services {
 };
 
 // Shows, opens and sounds nothing: every dialog gives its cancel button (file
-// dialogs: nullopt) and the screen is 900 pixels high. The stand-in until a
+// dialogs: nullopt), nothing opens (false) and the screen is 900 pixels high. The stand-in until a
 // shell installs its own, and a base for doubles that answer only a few calls.
 class SilentServices : public Services {
  public:
   DialogButton ShowCaution(const CautionDialog& dialog) override;
   void MsgBox(const std::string& text) override;
   void Beep() override;
-  void ShowURL(const std::string& url) override;
-  void Launch(const std::filesystem::path& document) override;
+  bool ShowURL(const std::string& url) override;
+  bool Launch(const std::filesystem::path& document) override;
   std::int32_t ScreenHeight() override;
   void Yield() override;
   std::optional<std::filesystem::path> SelectFolder(Window* window) override;

@@ -21,7 +21,10 @@ bool App::_HelpHome_Action() {
       gCautionDlg(window, 2, "接続する", "キャンセル", "",
                   "Tavrinコンバータのホームページに接続しますか？",
                   "ブラウザを起動して、" + address + " にアクセスします。");
-  if (answer == 2) CurrentServices().ShowURL(address);
+  if (answer == 2 && !CurrentServices().ShowURL(address)) {
+    gCautionDlg1(window, "ホームページを開けませんでした。",
+                 "アドレス：" + address + "\n理由：ブラウザを起動できませんでした。");
+  }
   return true;
 }
 
@@ -33,23 +36,19 @@ bool App::OpenHelpDocument(const QString& name) {
   // Only the Japanese folder is looked in; there is no other language.
   const QString resources = ResourcesFolder();
   const QString path = QDir(resources).filePath(QStringLiteral("Japanese.lproj/") + name);
-  if (!resources.isEmpty() && QFileInfo(path).isFile()) {
-    CurrentServices().Launch(ToPath(path));
-  } else {
+  if (resources.isEmpty() || !QFileInfo(path).isFile()) {
     CurrentServices().MsgBox("File Not Found.");
+  } else if (!CurrentServices().Launch(ToPath(path))) {
+    gCautionDlg1(nullptr, "「" + ToUtf8(name) + "」を開けませんでした。",
+                 "書類：" + ToUtf8(path) + "\n理由：この書類を開くアプリケーションを起動できませんでした。");
   }
   return true;
-}
-
-void App::RequestQuit(int status) {
-  emit quitRequested(status);
-  QCoreApplication::exit(status);
 }
 
 void App::ReportUnhandledException(const char* what) {
   CurrentServices().MsgBox(std::string("予期しないエラーが起きたため、プログラムを終了します。\n\n") +
                            what);
-  RequestQuit(1);
+  Quit(1);
 }
 
 bool App::notify(QObject* receiver, QEvent* event) {
@@ -65,6 +64,4 @@ bool App::notify(QObject* receiver, QEvent* event) {
 
 class App* App() { return qobject_cast<class App*>(QCoreApplication::instance()); }
 
-void Quit(int status) {
-  if (class App* app = App()) app->RequestQuit(status);
-}
+void Quit(int status) { QCoreApplication::exit(status); }

@@ -23,17 +23,11 @@ class App : public QApplication {
   // The menu bar the application shows when no window shows one (macOS).
   class MenuBar1* MenuBar = nullptr;
 
-  // Ends the event loop with `status` (does nothing outside it).
-  void RequestQuit(int status);
-
   // Shows an exception that escaped a command, then quits with status 1.
   void ReportUnhandledException(const char* what);
 
   // Catches what a command throws, so that nothing aborts the program.
   bool notify(QObject* receiver, QEvent* event) override;
-
- signals:
-  void quitRequested(int status);
 
  private:
   bool OpenHelpDocument(const QString& name);
@@ -41,5 +35,6 @@ class App : public QApplication {
 
 // The application object.
 class App* App();
-// Ends the program: the event loop returns and the release runs.
+// Ends the program with `status`: the event loop returns and the release
+// runs. Does nothing outside the event loop.
 void Quit(int status);

@@ -7,7 +7,7 @@
 #include "qt_text.h"
 
 ListFileFilter::ListFileFilter(const FileType& type, QObject* parent)
-    : QSortFilterProxyModel(parent), type_(type) {
+    : JapaneseFileColumns(parent), type_(type) {
   for (const QString& extension :
        ToQString(type.Extensions).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
     extensions_.append(extension);

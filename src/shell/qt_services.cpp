@@ -10,6 +10,8 @@
 
 #include "file_types.h"
 #include "list_file_filter.h"
+#include "message_box_layout.h"
+#include "package_save_dialog.h"
 #include "qt_text.h"
 
 namespace {
@@ -21,6 +23,15 @@ QWidget* ParentOf(Window* window) { return dynamic_cast<QWidget*>(window); }
 // A sheet on the window where there is one, application-modal otherwise.
 void MakeModal(QWidget& dialog, QWidget* parent) {
   dialog.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+}
+
+// Qt's own dialog everywhere, so that every file dialog speaks Japanese like
+// the rest of the program; `columns` becomes the dialog's.
+void PrepareFileDialog(QFileDialog& dialog, JapaneseFileColumns* columns) {
+  MakeModal(dialog, dialog.parentWidget());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  columns->setParent(&dialog);
+  dialog.setProxyModel(columns);
 }
 
 std::optional<std::filesystem::path> FirstSelected(QFileDialog& dialog) {
@@ -48,6 +59,7 @@ DialogButton QtServices::ShowCaution(const CautionDialog& caution) {
     alternate = box.addButton(ToQString(caution.alternateCaption), QMessageBox::DestructiveRole);
   }
   box.setDefaultButton(action);
+  LayOutMessageBox(box);
   box.exec();
   if (box.clickedButton() == action) return DialogButton::Action;
   if (alternate && box.clickedButton() == alternate) return DialogButton::Alternate;
@@ -59,17 +71,18 @@ void QtServices::MsgBox(const std::string& text) {
   box.setWindowModality(Qt::ApplicationModal);
   box.setText(ToQString(text));
   box.setStandardButtons(QMessageBox::Ok);
+  LayOutMessageBox(box);
   box.exec();
 }
 
 void QtServices::Beep() { QApplication::beep(); }
 
-void QtServices::ShowURL(const std::string& url) {
-  QDesktopServices::openUrl(QUrl(ToQString(url)));
+bool QtServices::ShowURL(const std::string& url) {
+  return QDesktopServices::openUrl(QUrl(ToQString(url)));
 }
 
-void QtServices::Launch(const std::filesystem::path& document) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(document)));
+bool QtServices::Launch(const std::filesystem::path& document) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(FromPath(document)));
 }
 
 std::int32_t QtServices::ScreenHeight() {
@@ -84,9 +97,8 @@ void QtServices::Yield() {
 }
 
 std::optional<std::filesystem::path> QtServices::SelectFolder(Window* window) {
-  QWidget* parent = ParentOf(window);
-  QFileDialog dialog(parent);
-  MakeModal(dialog, parent);
+  QFileDialog dialog(ParentOf(window));
+  PrepareFileDialog(dialog, new JapaneseFileColumns);
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   return FirstSelected(dialog);
@@ -94,27 +106,20 @@ std::optional<std::filesystem::path> QtServices::SelectFolder(Window* window) {
 
 std::optional<std::filesystem::path> QtServices::OpenFile(Window* window,
                                                           const std::string& filter) {
-  QWidget* parent = ParentOf(window);
-  QFileDialog dialog(parent);
-  MakeModal(dialog, parent);
+  QFileDialog dialog(ParentOf(window));
+  const FileType* type = RegisteredFileType(filter);
+  // Only the model of Qt's own dialog can be filtered by Mac codes.
+  PrepareFileDialog(dialog, type ? new ListFileFilter(*type) : new JapaneseFileColumns);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  if (const FileType* type = RegisteredFileType(filter)) {
-    // Qt's own dialog: only its model can be filtered by Mac codes.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setProxyModel(new ListFileFilter(*type, &dialog));
-    dialog.setNameFilter(ToQString(type->Name) + QStringLiteral(" (*)"));
-  }
+  if (type) dialog.setNameFilter(ToQString(type->Name) + QStringLiteral(" (*)"));
   return FirstSelected(dialog);
 }
 
 std::optional<std::filesystem::path> QtServices::SaveAs(Window* window,
                                                         const std::filesystem::path& initialFolder,
                                                         const std::string& suggestedName) {
-  QWidget* parent = ParentOf(window);
-  QFileDialog dialog(parent);
-  MakeModal(dialog, parent);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
+  PackageSaveDialog dialog(ParentOf(window));
+  PrepareFileDialog(dialog, new JapaneseFileColumns);
   dialog.setDirectory(FromPath(initialFolder));
   dialog.selectFile(ToQString(suggestedName));
   return FirstSelected(dialog);

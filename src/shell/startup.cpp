@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <exception>
 
@@ -15,8 +16,12 @@
 
 namespace {
 
-// Qt's own dialogs (file dialogs, standard buttons) speak Japanese too.
-void InstallQtTranslation(class App& app) {
+// Qt's own dialogs (file dialogs, standard buttons) speak Japanese like the
+// rest of the program, whatever the system's locale; message boxes and
+// dialogs are titled like the window, not after the executable.
+void SpeakJapanese(class App& app) {
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+  QGuiApplication::setApplicationDisplayName(kWindowTitle);
   auto* translator = new QTranslator(&app);
   if (translator->load(QStringLiteral("qtbase_ja"),
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
@@ -31,7 +36,7 @@ void _InitFileTypes() { FileTypes::_Initialize(); }
 std::unique_ptr<class App> _NewAppInstance(int& argc, char** argv) {
   auto app = std::make_unique<class App>(argc, argv);
   app->MenuBar = ::MenuBar1();
-  InstallQtTranslation(*app);
+  SpeakJapanese(*app);
   return app;
 }
 

@@ -11,8 +11,8 @@ class App;
 int _Main(int& argc, char** argv);
 
 void _InitFileTypes();
-// Makes the application object and gives it the shared menu bar and Qt's
-// own Japanese texts.
+// Makes the application object and gives it the shared menu bar, Qt's own
+// Japanese texts and the window's title for its message boxes.
 std::unique_ptr<class App> _NewAppInstance(int& argc, char** argv);
 void _ApplicationAddMenuHandlers(class App& app);
 void _MakeDefaultView();

@@ -15,6 +15,8 @@
 #include "shared/start_up_values.h"
 #include "toolbar1.h"
 
+const QString kWindowTitle = QStringLiteral("Tavrin／Tavrinplus ⇒ Tavrinplex");
+
 namespace {
 
 QPointer<class Window1> gWindow1;
@@ -91,6 +93,8 @@ void Window1::_CreateControls0() {
   listbox1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   listbox1_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   listbox1_->setIconSize(QSize(16, 16));
+  // A long path keeps its file name in view.
+  listbox1_->setTextElideMode(Qt::ElideMiddle);
   listbox1_->setAttribute(Qt::WA_MacShowFocusRect, false);
   listbox1_->header()->setSectionsMovable(false);
   listbox1_->header()->setStretchLastSection(true);
@@ -169,7 +173,7 @@ void Window1::AddMenuHandlers(class Window1* window) {
 void Window1::Event_Open() { InitApp(); }
 
 void Window1::InitApp() {
-  setWindowTitle(QStringLiteral("Tavrin／Tavrinplus ⇒ Tavrinplex"));
+  setWindowTitle(kWindowTitle);
   InitVal();
   LoadPref();
 }

@@ -21,6 +21,10 @@ class Listbox;
 class QAction;
 class Toolbar1;
 
+// The window's title once it has opened; the program's message boxes and
+// dialogs carry it too (as the application's display name).
+extern const QString kWindowTitle;
+
 class Window1 : public QMainWindow, public ::Window {
   Q_OBJECT
 

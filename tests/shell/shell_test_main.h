@@ -3,8 +3,10 @@
 // the main window, which Window1() makes when a test needs it. Settings live in
 // an empty folder; pictures and help documents come from the source tree.
 
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 
 #include "shell/app.h"
 #include "shell/listbox.h"
@@ -27,6 +29,33 @@ inline void SelectRows(std::initializer_list<int> rows) {
   List()->clearSelection();
   for (int row : rows)
     List()->selectionModel()->select(List()->Rows()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+// Runs `answer` on the modal dialog that the next exec() shows, from inside
+// that dialog's event loop.
+template <typename T>
+void WhenShown(std::function<void(T&)> answer) {
+  QMetaObject::invokeMethod(
+      qApp,
+      [answer] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog) qFatal("no dialog of the expected kind is shown");
+        answer(*dialog);
+      },
+      Qt::QueuedConnection);
+}
+
+// Types `name` into a file dialog's name field (an empty name leaves the
+// field as it is) and presses Return there, as a user would.
+inline void TypeName(QWidget& dialog, const QString& name) {
+  auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  if (!field) qFatal("the dialog has no name field");
+  // Typing happens in the active dialog's focused field: the dialog follows
+  // the typed name with its selection only there.
+  QApplication::setActiveWindow(&dialog);
+  field->setFocus();
+  if (!name.isEmpty()) field->setText(name);
+  QTest::keyClick(field, Qt::Key_Return);
 }
 
 #define TAVR_SHELL_TEST_MAIN(TestClass)                        \

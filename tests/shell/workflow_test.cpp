@@ -5,8 +5,12 @@
 
 #include <set>
 
+#include <QFileDialog>
+
 #include "conversion/list_converter.h"
 #include "platform/folder_item.h"
+#include "shell/qt_services.h"
+#include "shell/qt_text.h"
 #include "shell_test_main.h"
 #include "support/legacy_document.h"
 #include "support/scripted_services.h"
@@ -141,6 +145,19 @@ class IntrudingServices : public ScriptedServices {
   }
 };
 
+// The real save dialog, answered by `answer` from inside its event loop; the
+// other services scripted.
+class RealSaveDialog : public ScriptedServices {
+ public:
+  std::function<void(QFileDialog&)> answer;
+
+  std::optional<fs::path> SaveAs(Window* window, const fs::path& folder, const std::string& name) override {
+    ScriptedServices::SaveAs(window, folder, name);
+    WhenShown<QFileDialog>(answer);
+    return QtServices().SaveAs(window, folder, name);
+  }
+};
+
 }  // namespace
 
 class WorkflowTest : public QObject {
@@ -163,25 +180,34 @@ class WorkflowTest : public QObject {
     QCOMPARE(services.log, Log{"folder"});
   }
 
-  // A document of another type is refused; one of ours is converted under the
-  // name confirmed in the save dialog.
+  // A document of another type is refused; one of ours is converted through
+  // the real save dialog into an existing package, whose other entries stay.
   void singleConversionGoesThroughTheSaveDialogForListDocumentsOnly() {
     TempFolder out;
+    const fs::path package = out / "1 top.tvr.tvrmd";
+    fs::create_directory(package);
+    legacy::WriteBytes(package / "csv", "old");
+    legacy::WriteBytes(package / "メモ.txt", "the user's");
     const Files sources = Snapshot(tree_.path());
-    ScriptedServices services;
+    RealSaveDialog services;
     services.openAnswers = {tree_ / "8 other type.tvr", tree_ / "2 sub/1 top.tvr"};
-    services.saveAnswers.push_back(out / "renamed package");
+    services.answer = [&out](QFileDialog& dialog) {
+      dialog.setDirectory(FromPath(out.path()));
+      TypeName(dialog, "");  // the proposed name, and the replace question answered "置き換える"
+    };
     Command("FileOpen")->trigger();
-    QCOMPARE(Messages(services), QStringList{"未登録のファイルタイプです。"});
     QCOMPARE(services.cautions[0].dialog.explanation, std::string("qZt5:TEXT"));
     QVERIFY(!services.cautions[0].dialog.window);  // application-modal
     Command("ToolItem4")->trigger();
     // No save dialog for a refused file, no message after a single conversion.
-    QCOMPARE(services.log, (Log{"open", "caution", "open", "save"}));
+    QCOMPARE(services.log, (Log{"open", "caution", "open", "save", "caution"}));
+    QCOMPARE(Messages(services), QStringList({"未登録のファイルタイプです。", "「1 top.tvr.tvrmd」は既にあります。置き換えますか？"}));
     QCOMPARE(services.openFilters, Log(2, "List"));
     QCOMPARE(services.saveRequests[0].initialFolder, tree_ / "2 sub");
     QCOMPARE(services.saveRequests[0].suggestedName, std::string("1 top.tvr.tvrmd"));
-    VerifyPackage(out / "renamed package", tree_ / "2 sub/1 top.tvr", "again");
+    QCOMPARE(ReadBytes(package / "メモ.txt"), std::string("the user's"));
+    fs::remove(package / "メモ.txt");
+    VerifyPackage(package, tree_ / "2 sub/1 top.tvr", "again");
     QVERIFY(sources == Snapshot(tree_.path()));
     QCOMPARE(Rows(), tree_.ExpectedRows());
   }

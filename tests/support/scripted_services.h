@@ -1,7 +1,7 @@
 #pragma once
 // A Services double for tests: records every call in order and answers
 // dialogs from scripted queues. An unscripted caution answers Action; an
-// unscripted file dialog answers "cancel".
+// unscripted file dialog answers "cancel"; addresses and documents open.
 
 #include <cstdint>
 #include <deque>
@@ -59,13 +59,15 @@ class ScriptedServices : public Services {
     messageBoxes.push_back(text);
   }
   void Beep() override { log.push_back("beep"); }
-  void ShowURL(const std::string& url) override {
+  bool ShowURL(const std::string& url) override {
     log.push_back("url");
     urls.push_back(url);
+    return true;
   }
-  void Launch(const std::filesystem::path& document) override {
+  bool Launch(const std::filesystem::path& document) override {
     log.push_back("launch");
     launched.push_back(document);
+    return true;
   }
   std::int32_t ScreenHeight() override { return screenHeight; }
   void Yield() override { ++yields; }
