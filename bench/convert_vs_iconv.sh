@@ -48,6 +48,10 @@ convert() {  # size, output folder, document
     >"$work/bench-$1.txt" 2>"$work/cautions-$1.txt"
 }
 
+transcode() {  # cells, output
+  iconv -f SHIFT_JIS -t UTF-8 "$1" >"$2"
+}
+
 printf '%-8s %12s %12s %12s %8s %14s\n' size_MB cells_MB conv_MB/s iconv_MB/s ratio peak_RSS_MB
 for size in "${sizes[@]}"; do
   doc="$work/large-$size.tvr" cells="$work/large-$size.cells.txt" out="$work/out-$size"
@@ -65,7 +69,7 @@ for size in "${sizes[@]}"; do
     conv_s=$(least "$conv_s" "$t")
     rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$work/time-$size.txt")
     rss_kb=$((rss > rss_kb ? rss : rss_kb))
-    t=$(seconds_of sh -c "iconv -f SHIFT_JIS -t UTF-8 '$cells' >'$work/iconv-$size.txt'")
+    t=$(seconds_of transcode "$cells" "$work/iconv-$size.txt")
     iconv_s=$(least "$iconv_s" "$t")
   done
 

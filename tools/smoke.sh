@@ -8,25 +8,32 @@
 #   tools/smoke.sh [PROGRAM] [OUTPUT]
 #
 # PROGRAM defaults to build/release/TavrinConverter/bin/TavrinConverter, OUTPUT to
-# docs/smoke-completion.png. Needs what tools/screenshot.sh needs (Xvfb,
-# xdotool, ImageMagick, fonts-ipafont-gothic). DISPLAY_NUMBER (default 98)
-# picks the virtual display. To watch the run, give WATCH=1: the program then
-# runs on the current DISPLAY, with a pause of SMOKE_PAUSE seconds (default 1)
-# between the steps.
+# docs/smoke-completion.png. The documents come from bench/make_document, the
+# tests' document builder (built in build/release when it is missing). Needs
+# what tools/screenshot.sh needs (Xvfb, xdotool, ImageMagick,
+# fonts-ipafont-gothic). DISPLAY_NUMBER (default 98) picks the virtual
+# display. To watch the run, give WATCH=1: the program then runs on the
+# current DISPLAY, with a pause of SMOKE_PAUSE seconds (default 1) between
+# the steps.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/virtual-display.sh"
 program=${1:-$root/build/release/TavrinConverter/bin/TavrinConverter}
 output=${2:-$root/docs/smoke-completion.png}
-title='Tavrin／Tavrinplus ⇒ Tavrinplex'
 watch=${WATCH:-0}
 pause=${SMOKE_PAUSE:-$([ "$watch" = 1 ] && echo 1 || echo 0.3)}
+maker=$root/build/release/bench/make_document
 
 [ -x "$program" ] || { echo "smoke.sh: no program at $program" >&2; exit 1; }
+if [ ! -x "$maker" ]; then
+  cmake --build "$root/build/release" --target make_document >/dev/null ||
+    { echo "smoke.sh: cannot build $maker" >&2; exit 1; }
+fi
 
-work=$(mktemp -d /tmp/smoke.XXXXXX)
-trap end_session EXIT INT TERM
+work=$(mktemp -d)
+trap 'end_session "$work"' EXIT
+trap 'exit 130' INT TERM
 
 fail() {
   echo "smoke.sh: $*" >&2
@@ -37,26 +44,6 @@ fail() {
 step() {
   echo "-- $*"
   sleep "$pause"
-}
-
-# A version-1 list document (columns A and B, one row: CELL,y) and its
-# AppleDouble sidecar with type "Tavr" and creator "qZt5". CELL is ASCII.
-write_document() {  # path, multi-list flag (0 or 1), cell
-  local path=$1 multi=$2 cell=$3
-  local sidecar
-  sidecar="$(dirname "$path")/._$(basename "$path")"
-  {
-    printf '\x03T:1\x00\x00\x00\x04\x010\x012\x011\x01%s\x00\x00\x00\x00' "$multi"
-    printf '\x00\x00\x00\x00\x00\x00\x00\x01A\x00\x00\x00\x00\x00\x00\x00\x01B'
-    printf '\x00\xff\x00\x00\x00\x00\x00\xff'
-    printf "\\x00\\x00\\x00\\x$(printf %02x "${#cell}")%s\\x00\\x00\\x00\\x01y" "$cell"
-  } >"$path"
-  {
-    printf '\x00\x05\x16\x07\x00\x02\x00\x00'
-    head -c 16 /dev/zero
-    printf '\x00\x01\x00\x00\x00\x09\x00\x00\x00\x26\x00\x00\x00\x20TavrqZt5'
-    head -c 24 /dev/zero
-  } >"$sidecar"
 }
 
 # The window of the program that is not `except`, once one shows.
@@ -75,9 +62,9 @@ wait_for_window() {  # except
 # Documents at three depths, with Japanese names.
 documents="$work/書類"
 mkdir -p "$documents/顧客/2024"
-write_document "$documents/会議室の予約.tvr" 0 meeting
-write_document "$documents/顧客/顧客一覧.tvr" 1 customers
-write_document "$documents/顧客/2024/在庫.tvr" 0 stock
+"$maker" "$documents/会議室の予約.tvr" meeting
+"$maker" "$documents/顧客/顧客一覧.tvr" customers --multi
+"$maker" "$documents/顧客/2024/在庫.tvr" stock
 
 if [ "$watch" != 1 ]; then
   export DISPLAY=:${DISPLAY_NUMBER:-98}
@@ -116,10 +103,7 @@ xdotool mousemove --window "$window" 130 52 click 1
 message=$(wait_for_window "$window") || fail "no completion message"
 sleep 1  # let the message paint
 
-eval "$(xdotool getwindowgeometry --shell "$window")"
-mkdir -p "$(dirname "$output")"
-import -display "$DISPLAY" -window root "$work/root.png"
-convert "$work/root.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$output"
+photograph_window "$window" "$output" "$work" || fail "no picture of the window"
 echo "$output"
 
 step "close the message, quit with Ctrl+W"

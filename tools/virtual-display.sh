@@ -1,14 +1,14 @@
 # Sourced by the scripts that drive the program on a virtual X display.
-# Needs Xvfb, xdotool and a Japanese font (fonts-ipafont-gothic).
+# Needs Xvfb, xdotool, ImageMagick and a Japanese font (fonts-ipafont-gothic).
 
 xvfb_pid= program_pid=
 
-# Stops the program and Xvfb and removes the caller's $work folder; the
-# callers install it as their exit trap.
-end_session() {
+# Stops the program and Xvfb and removes the given work folder; the callers
+# install it as their exit trap.
+end_session() {  # work folder
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
+  rm -rf "$1"
 }
 
 # Starts Xvfb on DISPLAY (exported by the caller), logging to $1, and waits
@@ -35,4 +35,14 @@ start_program() {  # program, work folder
   XDG_CONFIG_HOME="$2/config" XDG_RUNTIME_DIR="$2/runtime" QT_QPA_PLATFORM=xcb \
     LANG=C.UTF-8 "$1" >"$2/program.log" 2>&1 &
   program_pid=$!
+}
+
+# Saves a picture of one window as it shows on the display: the whole screen,
+# cropped to the window.
+photograph_window() {  # window id, output file, work folder
+  local WINDOW X Y WIDTH HEIGHT SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  mkdir -p "$(dirname "$2")"
+  import -display "$DISPLAY" -window root "$3/root.png" &&
+    convert "$3/root.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
 }
