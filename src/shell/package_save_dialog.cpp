@@ -8,6 +8,12 @@
 
 namespace {
 
+// A real folder (not a link) whose name ends in ".tvrmd".
+bool IsPackageFolder(const QFileInfo& item) {
+  return item.isDir() && !item.isSymLink() &&
+         item.fileName().endsWith(QStringLiteral(".tvrmd"), Qt::CaseInsensitive);
+}
+
 // The package folder that holds `item`, or an empty text.
 QString EnclosingPackage(const QFileInfo& item) {
   for (QDir folder(item.absolutePath());;) {
@@ -17,11 +23,6 @@ QString EnclosingPackage(const QFileInfo& item) {
 }
 
 }  // namespace
-
-bool IsPackageFolder(const QFileInfo& item) {
-  return item.isDir() && !item.isSymLink() &&
-         item.fileName().endsWith(QStringLiteral(".tvrmd"), Qt::CaseInsensitive);
-}
 
 PackageSaveDialog::PackageSaveDialog(QWidget* parent) : QFileDialog(parent) {
   setAcceptMode(QFileDialog::AcceptSave);

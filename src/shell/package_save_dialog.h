@@ -31,6 +31,3 @@ class PackageSaveDialog : public QFileDialog, public ::Window {
  private:
   void Refuse(const QFileInfo& item, const std::string& reason);
 };
-
-// True for a real folder (not a link) whose name ends in ".tvrmd".
-bool IsPackageFolder(const QFileInfo& item);
