@@ -62,8 +62,9 @@ class Services {
 };
 
 // Shows, opens and sounds nothing: every dialog gives its cancel button (file
-// dialogs: nullopt), nothing opens (false) and the screen is 900 pixels high. The stand-in until a
-// shell installs its own, and a base for doubles that answer only a few calls.
+// dialogs: nullopt), nothing opens (false) and the screen is 900 pixels
+// high. The stand-in until a shell installs its own, and a base for doubles
+// that answer only a few calls.
 class SilentServices : public Services {
  public:
   DialogButton ShowCaution(const CautionDialog& dialog) override;

@@ -40,7 +40,8 @@ bool App::OpenHelpDocument(const QString& name) {
     CurrentServices().MsgBox("File Not Found.");
   } else if (!CurrentServices().Launch(ToPath(path))) {
     gCautionDlg1(nullptr, "「" + ToUtf8(name) + "」を開けませんでした。",
-                 "書類：" + ToUtf8(path) + "\n理由：この書類を開くアプリケーションを起動できませんでした。");
+                 "書類：" + ToUtf8(path) +
+                     "\n理由：この書類を開くアプリケーションを起動できませんでした。");
   }
   return true;
 }
