@@ -4,7 +4,7 @@
 # the same suite under AddressSanitizer and UndefinedBehaviorSanitizer. A
 # stage that fails is reported and the others still run; the summary counts
 # the tests of both suites, and the exit status is non-zero when any stage
-# failed. Everything it writes goes under build/.
+# failed. In the source tree it writes only under build/.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
