@@ -1,5 +1,5 @@
-// The main window: its size, the toolbar's batch buttons, the striped
-// document list, and what closing it does.
+// The main window: the toolbar's batch buttons, the striped document list,
+// and what closing it does.
 
 #include <QSignalSpy>
 #include <QToolButton>
@@ -27,16 +27,6 @@ class Window1Test : public QObject {
   void init() {
     List()->DeleteAllRows();
     Window1()->show();
-  }
-
-  void opensTitledWithItsContent580By300AndNoSmaller() {
-    class Window1* window = Window1();
-    QCoreApplication::processEvents();
-    QCOMPARE(window->windowTitle(), QStringLiteral("Tavrin／Tavrinplus ⇒ Tavrinplex"));
-    QCOMPARE(window->centralWidget()->size(), QSize(580, 300));
-    window->resize(100, 100);
-    QCoreApplication::processEvents();
-    QVERIFY(window->centralWidget()->width() >= 580 && window->centralWidget()->height() >= 300);
   }
 
   void batchButtonsFollowTheSelection() {
