@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "platform/byte_reader.h"
 
@@ -92,26 +93,36 @@ std::optional<std::string_view> AppleDouble::EntryBytes(std::string_view blob, s
   return ByteReader::BytesAt(blob, entry->offset, entry->length);
 }
 
-std::optional<std::string> AppleDouble::ReadEntry(const std::string& file, std::uint32_t id,
-                                                  std::uint64_t maxBytes) {
-  FileHandle fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (fd.get() < 0) return std::nullopt;
+std::optional<AppleDouble::FileEntry> AppleDouble::OpenEntry(const std::string& file,
+                                                             std::uint32_t id) {
+  auto fd = std::make_shared<FileHandle>(
+      ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (fd->get() < 0) return std::nullopt;
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (::fstat(fd->get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
 
   char header[kHeaderSize];
-  if (size < kHeaderSize || !ReadAt(fd.get(), 0, header, sizeof header)) return std::nullopt;
+  if (size < kHeaderSize || !ReadAt(fd->get(), 0, header, sizeof header)) return std::nullopt;
   auto tableSize = TableSize(std::string_view(header, sizeof header));
   if (!tableSize || *tableSize > size) return std::nullopt;  // checked before allocating
   std::string head(static_cast<std::size_t>(*tableSize), '\0');
-  if (!ReadAt(fd.get(), 0, head.data(), head.size())) return std::nullopt;
+  if (!ReadAt(fd->get(), 0, head.data(), head.size())) return std::nullopt;
   auto parsed = ParseHead(head, size);
   if (!parsed) return std::nullopt;
   auto entry = parsed->Find(id);
   if (!entry) return std::nullopt;
-  const std::uint64_t length = std::min<std::uint64_t>(entry->length, maxBytes);
-  std::string bytes(static_cast<std::size_t>(length), '\0');  // within the file's size
-  if (!ReadAt(fd.get(), entry->offset, bytes.data(), bytes.size())) return std::nullopt;
+  const std::uint64_t offset = entry->offset, length = entry->length;
+  return FileEntry{length, [fd, offset, length](std::uint64_t at, char* into, std::size_t n) {
+                     return ByteReader::Fits(length, at, n) && ReadAt(fd->get(), offset + at, into, n);
+                   }};
+}
+
+std::optional<std::string> AppleDouble::ReadEntry(const std::string& file, std::uint32_t id,
+                                                  std::uint64_t maxBytes) {
+  auto entry = OpenEntry(file, id);
+  if (!entry) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(std::min(entry->length, maxBytes)), '\0');
+  if (!entry->read(0, bytes.data(), bytes.size())) return std::nullopt;
   return bytes;
 }

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/byte_reader.h"
+
 class AppleDouble {
  public:
   static constexpr std::uint32_t kMagic = 0x00051607;
@@ -54,11 +56,19 @@ class AppleDouble {
   // AppleDouble or has no such entry.
   static std::optional<std::string_view> EntryBytes(std::string_view blob, std::uint32_t id);
 
-  // Reads entry `id` from an AppleDouble file, at most `maxBytes` of it,
-  // without reading the rest of the file; nullopt when the file cannot be read,
-  // is not AppleDouble or has no such entry.
+  // Entry `id` of an AppleDouble file, opened for reads on demand: its length
+  // and a reader of its bytes (offsets from the entry's start), which keeps
+  // the file open while it lives. Only the header and the entry table are
+  // read here. nullopt when the file cannot be read, is not AppleDouble or
+  // has no such entry.
+  struct FileEntry {
+    std::uint64_t length;
+    RangeReader read;
+  };
+  static std::optional<FileEntry> OpenEntry(const std::string& file, std::uint32_t id);
+  // The first `maxBytes` bytes of entry `id` (all of it when shorter).
   static std::optional<std::string> ReadEntry(const std::string& file, std::uint32_t id,
-                                              std::uint64_t maxBytes = UINT64_MAX);
+                                              std::uint64_t maxBytes);
 
  private:
   std::uint32_t version_ = 0;

@@ -16,6 +16,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -139,3 +142,19 @@ class ByteReader {
   std::size_t pos_ = 0;
   std::uint64_t base_ = 0;
 };
+
+// Reads `size` bytes at `offset` into `into`; false when they are not all
+// there. Resource forks and AppleDouble entries are read through one, so that
+// only the bytes asked for are read, from memory or from a file left open.
+using RangeReader = std::function<bool(std::uint64_t offset, char* into, std::size_t size)>;
+
+// A reader over [offset, offset + length) of `bytes`, which it shares.
+inline RangeReader MemoryRange(std::shared_ptr<const std::string> bytes, std::uint64_t offset,
+                               std::uint64_t length) {
+  return [bytes, offset, length](std::uint64_t at, char* into, std::size_t size) {
+    if (!ByteReader::Fits(length, at, size) || !ByteReader::Fits(bytes->size(), offset + at, size))
+      return false;
+    if (size > 0) std::memcpy(into, bytes->data() + offset + at, size);
+    return true;
+  };
+}

@@ -1,6 +1,7 @@
 #include "platform/mac_metadata.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/apple_double.h"
 #include "platform/byte_reader.h"
@@ -47,6 +48,22 @@ constexpr std::string_view kAfpSignature("AFP\0", 4);
 constexpr std::size_t kAfpFinderInfoOffset = 16;
 constexpr std::size_t kAfpInfoSize = 60;
 
+// Carriers are read no larger than what they can hold: a fork attribute up to
+// the largest fork the format can describe; an AppleDouble attribute up to
+// that fork beside the largest entry table (65535 entries of 12 bytes) and
+// the small entries. Anything larger counts as absent.
+constexpr std::size_t kMaxInfoAttribute = 4096;  // Finder info: 32 bytes; AfpInfo: 60
+constexpr std::size_t kMaxForkAttribute = ResourceFork::kMaxSize;
+constexpr std::size_t kMaxAppleDoubleAttribute = ResourceFork::kMaxSize + (1u << 20);
+
+std::optional<ResourceFork> OpenFork(std::uint64_t size, RangeReader read) {
+  try {
+    return ResourceFork::Open(size, std::move(read));
+  } catch (const ReadError&) {
+    return std::nullopt;  // a fork that does not parse counts as none
+  }
+}
+
 }  // namespace
 
 bool IsSidecarName(std::string_view name) { return name.substr(0, 2) == kSidecarPrefix; }
@@ -71,15 +88,18 @@ std::optional<FinderInfo> FinderInfoFromAppleDouble(std::string_view blob) {
   return FinderInfo::FromBytes(*entry);  // macOS extends the entry with "ATTR": first 32 bytes
 }
 
-std::optional<ResourceFork> ResourceForkFromBytes(std::string_view bytes) {
+std::optional<ResourceFork> ResourceForkFromBytes(std::string bytes) {
   if (bytes.empty()) return std::nullopt;
-  return ResourceFork::Parse(std::string(bytes));
+  const std::uint64_t size = bytes.size();
+  return OpenFork(size, MemoryRange(std::make_shared<const std::string>(std::move(bytes)), 0, size));
 }
 
-std::optional<ResourceFork> ResourceForkFromAppleDouble(std::string_view blob) {
-  auto entry = AppleDouble::EntryBytes(blob, AppleDouble::kResourceFork);
-  if (!entry) return std::nullopt;
-  return ResourceForkFromBytes(*entry);
+std::optional<ResourceFork> ResourceForkFromAppleDouble(std::string blob) {
+  const auto parsed = AppleDouble::Parse(blob);
+  const auto entry = parsed ? parsed->Find(AppleDouble::kResourceFork) : std::nullopt;
+  if (!entry || entry->length == 0) return std::nullopt;
+  auto shared = std::make_shared<const std::string>(std::move(blob));
+  return OpenFork(entry->length, MemoryRange(std::move(shared), entry->offset, entry->length));
 }
 
 AttributeNames AttributeNames::From(const std::vector<std::string>& names) {
@@ -121,17 +141,17 @@ AttributeNames AttributeNames::FromBits(std::uint8_t bits) {
 std::optional<FinderInfo> ReadFinderInfo(const Carriers& carriers) {
   const AttributeNames& a = carriers.attributes;
   if (a.finderInfo) {
-    if (auto bytes = xattrs::Get(carriers.item, kFinderInfoAttribute)) {
+    if (auto bytes = xattrs::Get(carriers.item, kFinderInfoAttribute, kMaxInfoAttribute)) {
       if (auto info = FinderInfoFromAttribute(*bytes)) return info;
     }
   }
   if (a.netatalkMetadata) {
-    if (auto bytes = xattrs::Get(carriers.item, kNetatalkMetadataAttribute)) {
+    if (auto bytes = xattrs::Get(carriers.item, kNetatalkMetadataAttribute, kMaxAppleDoubleAttribute)) {
       if (auto info = FinderInfoFromAppleDouble(*bytes)) return info;
     }
   }
   if (a.afpInfo) {
-    if (auto bytes = xattrs::Get(carriers.item, kAfpInfoAttribute)) {
+    if (auto bytes = xattrs::Get(carriers.item, kAfpInfoAttribute, kMaxInfoAttribute)) {
       if (auto info = FinderInfoFromAfpInfo(*bytes)) return info;
     }
   }
@@ -146,28 +166,29 @@ std::optional<FinderInfo> ReadFinderInfo(const Carriers& carriers) {
 std::optional<ResourceFork> ReadResourceFork(const Carriers& carriers) {
   const AttributeNames& a = carriers.attributes;
   if (a.resourceFork) {
-    if (auto bytes = xattrs::Get(carriers.item, kResourceForkAttribute)) {
-      if (auto fork = ResourceForkFromBytes(*bytes)) return fork;
+    if (auto bytes = xattrs::Get(carriers.item, kResourceForkAttribute, kMaxForkAttribute)) {
+      if (auto fork = ResourceForkFromBytes(std::move(*bytes))) return fork;
     }
   }
   if (a.netatalkMetadata) {
-    if (auto bytes = xattrs::Get(carriers.item, kNetatalkMetadataAttribute)) {
-      if (auto fork = ResourceForkFromAppleDouble(*bytes)) return fork;
+    if (auto bytes = xattrs::Get(carriers.item, kNetatalkMetadataAttribute, kMaxAppleDoubleAttribute)) {
+      if (auto fork = ResourceForkFromAppleDouble(std::move(*bytes))) return fork;
     }
   }
   if (a.netatalkResourceFork) {
-    if (auto bytes = xattrs::Get(carriers.item, kNetatalkResourceForkAttribute)) {
-      if (auto fork = ResourceForkFromBytes(*bytes)) return fork;
+    if (auto bytes = xattrs::Get(carriers.item, kNetatalkResourceForkAttribute, kMaxForkAttribute)) {
+      if (auto fork = ResourceForkFromBytes(std::move(*bytes))) return fork;
     }
   }
   if (a.afpResource) {
-    if (auto bytes = xattrs::Get(carriers.item, kAfpResourceAttribute)) {
-      if (auto fork = ResourceForkFromBytes(*bytes)) return fork;
+    if (auto bytes = xattrs::Get(carriers.item, kAfpResourceAttribute, kMaxForkAttribute)) {
+      if (auto fork = ResourceForkFromBytes(std::move(*bytes))) return fork;
     }
   }
   for (const std::string& file : carriers.appleDoubleFiles) {
-    if (auto bytes = AppleDouble::ReadEntry(file, AppleDouble::kResourceFork)) {
-      if (auto fork = ResourceForkFromBytes(*bytes)) return fork;
+    if (auto entry = AppleDouble::OpenEntry(file, AppleDouble::kResourceFork)) {
+      if (entry->length == 0) continue;
+      if (auto fork = OpenFork(entry->length, std::move(entry->read))) return fork;
     }
   }
   return std::nullopt;

@@ -75,8 +75,8 @@ bool IsMetadataName(std::string_view name);
 std::optional<FinderInfo> FinderInfoFromAttribute(std::string_view bytes);  // com.apple.FinderInfo
 std::optional<FinderInfo> FinderInfoFromAfpInfo(std::string_view bytes);
 std::optional<FinderInfo> FinderInfoFromAppleDouble(std::string_view blob);
-std::optional<ResourceFork> ResourceForkFromAppleDouble(std::string_view blob);
-std::optional<ResourceFork> ResourceForkFromBytes(std::string_view bytes);
+std::optional<ResourceFork> ResourceForkFromAppleDouble(std::string blob);
+std::optional<ResourceFork> ResourceForkFromBytes(std::string bytes);
 
 // Which of the metadata attributes above an item has, from one listing of its
 // attribute names.

@@ -1,9 +1,7 @@
 #include "platform/resource_fork.h"
 
-#include <algorithm>
+#include <memory>
 #include <string_view>
-
-#include "platform/byte_reader.h"
 
 // Layout of a classic resource fork (Inside Macintosh: More Macintosh Toolbox,
 // "Resource Manager Reference"), all big-endian:
@@ -25,80 +23,109 @@ constexpr std::uint32_t kHeaderSize = 16;
 constexpr std::uint32_t kMapHeaderSize = 28;  // up to and including the name list offset
 constexpr std::uint32_t kTypeEntrySize = 8;
 constexpr std::uint32_t kReferenceSize = 12;
+// macOS writes this text into the header area of the fork it puts in place of none.
 constexpr std::string_view kPlaceholderText = "This resource fork intentionally left blank";
+constexpr std::size_t kPlaceholderArea = 256;
+
+[[noreturn]] void Refuse(const std::string& why, std::uint64_t offset) {
+  throw ReadError(why, offset);
+}
+
+// The lengths in the header, checked against the fork and the format's bounds.
+struct Header {
+  std::uint32_t dataOffset, mapOffset, dataLength, mapLength;
+};
+
+Header ReadHeader(std::uint64_t size, const RangeReader& read) {
+  if (size > ResourceFork::kMaxSize) Refuse("フォークが形式の表せる大きさを超えています", 0);
+  char bytes[kHeaderSize];
+  if (size < kHeaderSize || !read(0, bytes, sizeof bytes)) Refuse("フォークがヘッダより短い", 0);
+  ByteReader in(std::string_view(bytes, sizeof bytes));
+  const Header h{in.U32(), in.U32(), in.U32(), in.U32()};
+  if (h.dataLength > ResourceFork::kMaxDataLength) Refuse("リソースデータが長すぎます", 8);
+  if (h.mapLength > ResourceFork::kMaxMapLength) Refuse("リソースマップが長すぎます", 12);
+  if (h.dataOffset < kHeaderSize || !ByteReader::Fits(size, h.dataOffset, h.dataLength))
+    Refuse("リソースデータがフォークの外にあります", 0);
+  if (h.mapOffset < kHeaderSize || !ByteReader::Fits(size, h.mapOffset, h.mapLength))
+    Refuse("リソースマップがフォークの外にあります", 4);
+  if (h.mapLength < kMapHeaderSize + 2) Refuse("リソースマップがその見出しより短い", 12);
+  return h;
+}
 
 }  // namespace
 
-std::optional<ResourceFork> ResourceFork::Parse(const std::string& bytes) {
-  const std::string_view all(bytes);
-  try {
-    ByteReader header(all);
-    const std::uint32_t dataOffset = header.U32();
-    const std::uint32_t mapOffset = header.U32();
-    const std::uint32_t dataLength = header.U32();
-    const std::uint32_t mapLength = header.U32();
-    if (!ByteReader::Fits(all.size(), dataOffset, dataLength) ||
-        !ByteReader::Fits(all.size(), mapOffset, mapLength) || mapLength < kMapHeaderSize + 2 ||
-        dataOffset < kHeaderSize || mapOffset < kHeaderSize) {
-      return std::nullopt;
-    }
-    // Offsets below are checked against the map and data sections, which lie
-    // inside the fork.
-    const ByteReader map = ByteReader(all).Sub(mapOffset, mapLength);
-    const ByteReader data = ByteReader(all).Sub(dataOffset, dataLength);
+ResourceFork ResourceFork::Open(std::uint64_t size, RangeReader read) {
+  const Header header = ReadHeader(size, read);
+  std::string mapBytes(header.mapLength, '\0');
+  if (!read(header.mapOffset, mapBytes.data(), mapBytes.size()))
+    Refuse("リソースマップを読み込めません", header.mapOffset);
+  // Offsets in errors count from the fork's start.
+  const ByteReader map(mapBytes, header.mapOffset);
+  ByteReader mapHeader = map;
+  mapHeader.Seek(24);
+  const std::uint16_t typeListOffset = mapHeader.U16();
+  if (!ByteReader::Fits(header.mapLength, typeListOffset, 2))
+    Refuse("型の一覧の位置がリソースマップの外にあります", header.mapOffset + 24);
+  ByteReader typeList = map.Sub(typeListOffset, header.mapLength - typeListOffset);
+  const std::uint32_t typeCount = (typeList.U16() + 1u) & 0xFFFFu;
+  if (!typeList.CanRead(std::uint64_t{typeCount} * kTypeEntrySize))
+    Refuse("型の一覧がリソースマップに収まりません", header.mapOffset + typeListOffset);
 
-    ByteReader mapHeader = map;
-    mapHeader.Seek(24);
-    const std::uint16_t typeListOffset = mapHeader.U16();
-    if (!ByteReader::Fits(mapLength, typeListOffset, 2)) return std::nullopt;
-    ByteReader typeList = map.Sub(typeListOffset, mapLength - typeListOffset);
-    const std::uint32_t typeCount = (typeList.U16() + 1u) & 0xFFFFu;
-    // Every type entry must lie in the map before any is read.
-    if (!typeList.CanRead(std::uint64_t{typeCount} * kTypeEntrySize)) return std::nullopt;
-
-    // Lists that overlap could make a small fork claim more resources, or
-    // more bytes, than it holds: both totals are bounded by the fork itself.
-    std::uint64_t totalReferences = 0;
-    std::uint64_t totalBytes = 0;
-    ResourceFork fork;
-    for (std::uint32_t t = 0; t < typeCount; ++t) {
-      const std::string type = typeList.String(4);
-      const std::uint32_t count = typeList.U16() + 1u;
-      const std::uint16_t referenceOffset = typeList.U16();
-      // Reference lists count from the type list's own start.
-      ByteReader refs =
-          typeList.Sub(referenceOffset,
-                       typeList.Size() - std::min<std::size_t>(referenceOffset, typeList.Size()));
-      if (!refs.CanRead(std::uint64_t{count} * kReferenceSize)) return std::nullopt;
-      totalReferences += count;
-      if (totalReferences * kReferenceSize > mapLength) return std::nullopt;
-      for (std::uint32_t r = 0; r < count; ++r) {
-        const std::int16_t id = refs.I16();
-        refs.Skip(2);  // name offset
-        refs.Skip(1);  // attributes
-        const std::uint32_t offset = refs.U24();
-        refs.Skip(4);  // handle
-        ByteReader entry =
-            data.Sub(offset, data.Size() - std::min<std::size_t>(offset, data.Size()));
-        const std::uint32_t length = entry.U32();
-        if (!entry.CanRead(length)) return std::nullopt;
-        totalBytes += std::uint64_t{length} + 4;
-        if (totalBytes > dataLength) return std::nullopt;
-        fork.resources_.push_back(Resource{type, id, entry.String(length)});
-      }
+  ResourceFork fork;
+  // Lists that overlap could make a small map claim billions of references:
+  // together they may hold no more entries than the map has room for.
+  std::uint64_t totalReferences = 0;
+  for (std::uint32_t t = 0; t < typeCount; ++t) {
+    const std::uint64_t entryAt = header.mapOffset + typeListOffset + typeList.Position();
+    const std::string type = typeList.String(4);
+    const std::uint32_t count = typeList.U16() + 1u;
+    const std::uint16_t referenceOffset = typeList.U16();
+    // Reference lists count from the type list's own start.
+    if (!ByteReader::Fits(typeList.Size(), referenceOffset, std::uint64_t{count} * kReferenceSize))
+      Refuse("参照の一覧がリソースマップに収まりません", entryAt);
+    ByteReader refs = typeList.Sub(referenceOffset, std::uint64_t{count} * kReferenceSize);
+    totalReferences += count;
+    if (totalReferences * kReferenceSize > header.mapLength)
+      Refuse("参照の数がリソースマップに収まりません", entryAt);
+    for (std::uint32_t r = 0; r < count; ++r) {
+      const std::uint64_t referenceAt = header.mapOffset + typeListOffset + referenceOffset +
+                                        std::uint64_t{r} * kReferenceSize;
+      const std::int16_t id = refs.I16();
+      refs.Skip(3);  // name offset, attributes
+      const std::uint32_t offset = refs.U24();
+      refs.Skip(4);  // handle
+      if (!ByteReader::Fits(header.dataLength, offset, 4))
+        Refuse("リソースの位置がリソースデータの外にあります", referenceAt + 5);
+      fork.resources_.push_back(Resource{type, id, offset});
     }
-    if (fork.resources_.empty() && all.find(kPlaceholderText) != std::string_view::npos) {
-      return std::nullopt;  // the blank fork macOS writes in place of none
-    }
-    return fork;
-  } catch (const ReadError&) {
-    return std::nullopt;
   }
+  if (fork.resources_.empty()) {
+    std::string area(std::min<std::uint64_t>(size, kPlaceholderArea), '\0');
+    if (read(0, area.data(), area.size()) && area.find(kPlaceholderText) != std::string::npos)
+      Refuse("macOS が置いた空のフォークです", kHeaderSize);
+  }
+  fork.read_ = std::move(read);
+  fork.dataOffset_ = header.dataOffset;
+  fork.dataLength_ = header.dataLength;
+  return fork;
+}
+
+ResourceFork ResourceFork::Parse(std::string bytes) {
+  auto shared = std::make_shared<const std::string>(std::move(bytes));
+  const std::uint64_t size = shared->size();
+  return Open(size, MemoryRange(std::move(shared), 0, size));
 }
 
 std::string ResourceFork::GetResource(const std::string& type, std::int32_t id) const {
   for (const Resource& resource : resources_) {
-    if (resource.id == id && resource.type == type) return resource.data;
+    if (resource.id != id || resource.type != type) continue;
+    char word[4];
+    if (!read_(dataOffset_ + resource.offset, word, sizeof word)) return std::string();
+    const std::uint32_t length = ByteReader(std::string_view(word, sizeof word)).U32();
+    if (!ByteReader::Fits(dataLength_ - resource.offset - 4, 0, length)) return std::string();
+    std::string bytes(length, '\0');  // at most the data's 16 MiB
+    if (!read_(dataOffset_ + resource.offset + 4, bytes.data(), bytes.size())) return std::string();
+    return bytes;
   }
   return std::string();
 }

@@ -42,18 +42,23 @@ TEST(AppleDoubleTest, ReadEntryReadsOnlyWhatIsAsked) {
   ASSERT_TRUE(finder.has_value());
   EXPECT_EQ(finder->size(), 32u);
   EXPECT_EQ(finder->substr(0, 8), "TavrqZt5");
-  EXPECT_EQ(AppleDouble::ReadEntry(file, AppleDouble::kResourceFork).value(), WPosFork());
-  EXPECT_FALSE(AppleDouble::ReadEntry(file, 7).has_value());
-  EXPECT_FALSE(AppleDouble::ReadEntry(dir / "missing", 9).has_value());
-  EXPECT_FALSE(AppleDouble::ReadEntry(dir.path(), 9).has_value()) << "a folder is not a sidecar";
-  EXPECT_FALSE(AppleDouble::ReadEntry(FixturePath("._not_adf"), 9).has_value());
+  auto fork = AppleDouble::OpenEntry(file, AppleDouble::kResourceFork);
+  ASSERT_TRUE(fork.has_value());
+  std::string bytes(fork->length, '\0');
+  ASSERT_TRUE(fork->read(0, bytes.data(), bytes.size()));
+  EXPECT_EQ(bytes, WPosFork());
+  EXPECT_FALSE(fork->read(1, bytes.data(), bytes.size())) << "past the entry's end";
+  EXPECT_FALSE(AppleDouble::OpenEntry(file, 7).has_value());
+  EXPECT_FALSE(AppleDouble::OpenEntry(dir / "missing", 9).has_value());
+  EXPECT_FALSE(AppleDouble::OpenEntry(dir.path(), 9).has_value()) << "a folder is not a sidecar";
+  EXPECT_FALSE(AppleDouble::OpenEntry(FixturePath("._not_adf"), 9).has_value());
 
-  const std::string bytes = Fixture("._gshk.docs");
+  const std::string gshk = Fixture("._gshk.docs");
   for (std::size_t n : {0, 1, 25, 26, 27, 37, 38, 49, 50, 60, 100, 3809, 3810, 4000, 4384}) {
-    WriteBytes(file, bytes.substr(0, n));
+    WriteBytes(file, gshk.substr(0, n));
     if (n < 38) {
       EXPECT_FALSE(AppleDouble::ReadEntry(file, AppleDouble::kFinderInfo, 32)) << n;
     }
-    EXPECT_FALSE(AppleDouble::ReadEntry(file, AppleDouble::kResourceFork).has_value()) << n;
+    EXPECT_FALSE(AppleDouble::OpenEntry(file, AppleDouble::kResourceFork).has_value()) << n;
   }
 }
