@@ -1,10 +1,19 @@
 #pragma once
-// One cell of the package's `csv`, as a standard CSV reader expects it.
+// One cell of the package's `csv`: the cell's bytes as the document stores
+// them, converted to UTF-8 and written as a standard CSV reader expects it.
 
 #include <string>
 #include <string_view>
 
-// Appends `cell` to `line`: enclosed in double quotes, with its own double
-// quotes doubled, when it holds a comma, a double quote, CR or LF; bare
-// otherwise.
-void AppendCsvCell(std::string& line, std::string_view cell);
+class LineSink;
+
+// Writes `cell` to `out` as UTF-8: enclosed in double quotes, with its own
+// double quotes doubled, when it holds a comma, a double quote, CR or LF;
+// bare otherwise. Cells are Shift-JIS; the first cell of a row may be UTF-8
+// or UTF-16 already and then goes through Shift-JIS first (gEncSJIS). A
+// large cell is converted and written a piece at a time, so that its
+// converted text is never held whole.
+void WriteCsvCell(LineSink& out, const std::string& cell, bool firstCell);
+
+// Writes `utf8`, already converted, the same way (in one piece).
+void WriteCsvText(LineSink& out, std::string_view utf8);

@@ -1,6 +1,7 @@
 #include "legacy_document_reader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "conversion_error.h"
 #include "platform/binary_stream.h"
@@ -60,8 +61,6 @@ void LegacyDocumentReader::Fill(std::size_t count) {
   buffer_.erase(0, next_);
   bufferStart_ += next_;
   next_ = 0;
-  // A huge cell leaves a huge buffer behind; give the memory back.
-  if (buffer_.capacity() > 4 * kBlock && count <= kBlock) buffer_.shrink_to_fit();
   const std::uint64_t unread = length_ - bufferStart_ - buffer_.size();
   const std::uint64_t wanted = std::max<std::uint64_t>(count - buffer_.size(), kBlock);
   buffer_ += stream_.Read(static_cast<std::int64_t>(std::min(wanted, unread)));
@@ -91,23 +90,42 @@ std::string LegacyDocumentReader::ReadShortString(const Field& field) {
   return std::string(Take(field, offset, length), length);
 }
 
-std::string LegacyDocumentReader::ReadLongString(const Field& field) {
+std::string LegacyDocumentReader::ReadLongString(const Field& field, std::int32_t maxLength) {
   std::string bytes;
-  ReadLongString(field, bytes);
+  ReadLongString(field, maxLength, bytes);
   return bytes;
 }
 
-void LegacyDocumentReader::ReadLongString(const Field& field, std::string& bytes) {
+void LegacyDocumentReader::ReadLongString(const Field& field, std::int32_t maxLength,
+                                          std::string& bytes) {
   const std::uint64_t offset = Offset();
   const std::int32_t length = BigEndian32(Take(field, offset, 4));
   if (length < 0) {
     throw ConversionError(Describe(field) + "の長さが負の値（" + Str(length) + "）です" +
                           At(offset) + "。");
   }
+  if (length > maxLength) {
+    throw ConversionError(Describe(field) + "が長すぎます（" + Str(length) + "バイト、読み込めるのは" +
+                          Str(maxLength) + "バイトまで）" + At(offset) + "。");
+  }
   if (static_cast<std::uint64_t>(length) > BytesLeft()) {
     throw ConversionError(Describe(field) + "の長さ（" + Str(length) + "バイト）が書類の残り（" +
                           Str(static_cast<std::int64_t>(BytesLeft())) + "バイト）を超えています" +
                           At(offset) + "。");
   }
-  bytes.assign(Take(field, offset, static_cast<std::size_t>(length)), length);
+  const auto size = static_cast<std::size_t>(length);
+  if (size <= kBlock || size <= buffer_.size() - next_) {
+    bytes.assign(Take(field, offset, size), size);
+    return;
+  }
+  // A large string skips the read-ahead: what it already holds, then the
+  // rest from the document straight into `bytes`.
+  const std::size_t buffered = buffer_.size() - next_;
+  bytes.resize(size);
+  std::memcpy(bytes.data(), buffer_.data() + next_, buffered);
+  buffer_.clear();
+  bufferStart_ += next_ + buffered;
+  next_ = 0;
+  stream_.ReadInto(bytes.data() + buffered, size - buffered);
+  bufferStart_ += size - buffered;
 }

@@ -38,10 +38,13 @@ class LegacyDocumentReader {
   std::int32_t ReadLong(const Field& field);
   // One length byte, then that many bytes.
   std::string ReadShortString(const Field& field);
-  // An Int32 length, then that many bytes.
-  std::string ReadLongString(const Field& field);
-  // The same into `bytes`, whose storage is reused from call to call.
-  void ReadLongString(const Field& field, std::string& bytes);
+  // An Int32 length, then that many bytes; a length above `maxLength`
+  // throws ConversionError naming the field and the length, before anything
+  // is read.
+  std::string ReadLongString(const Field& field, std::int32_t maxLength);
+  // The same into `bytes`, whose storage is reused from call to call; bytes
+  // beyond the read-ahead go straight from the document into it.
+  void ReadLongString(const Field& field, std::int32_t maxLength, std::string& bytes);
 
   // The field as the user reads it: "3番目のプリファレンス数値".
   static std::string Describe(const Field& field);

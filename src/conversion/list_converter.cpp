@@ -1,6 +1,8 @@
 #include "list_converter.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <new>
 
 #include "col_attr_writer.h"
 #include "conversion_error.h"
@@ -13,6 +15,7 @@
 #include "platform/resource_fork.h"
 #include "platform/services.h"
 #include "platform/strings.h"
+#include "platform/system_error_text.h"
 #include "pref_writer.h"
 #include "shared/globals.h"
 #include "shared/text_enco.h"
@@ -25,15 +28,30 @@ using Kind = LegacyDocumentReader::Kind;
 const std::string kShiftJIS = "Shift-JIS";
 const std::string kUTF8 = "UTF-8";
 
-std::unique_ptr<BinaryStream> OpenSource(const FolderItem& source) {
-  try {
-    return source.OpenAsBinaryFile(false);
-  } catch (const NilObjectException& e) {
-    throw ConversionError(std::string("書類を開けませんでした（") + e.what() + "）。");
-  }
-}
+// Far beyond anything the legacy application could hold, and what keeps a
+// conversion's memory small whatever a document claims: one cell is held at
+// a time, but every column's name is held until `colAttr` is written.
+constexpr std::int32_t kMaxCell = 16 << 20;         // bytes in one cell
+constexpr std::int32_t kMaxColumns = 65536;
+constexpr std::int64_t kMaxColumnNames = 4 << 20;   // bytes in all names together
 
-std::string Detail(const std::exception& e) { return std::string("（") + e.what() + "）。"; }
+// The reason shown for a failure. The core's own errors say it in Japanese;
+// the standard library's are put in Japanese here.
+std::string ReasonOf(const std::exception& e) {
+  if (const auto* read = dynamic_cast<const ReadError*>(&e)) {
+    return "書類を読み込めませんでした（先頭から" + Str(static_cast<std::int64_t>(read->offset())) +
+           "バイト目、" + read->what() + "）。";
+  }
+  if (dynamic_cast<const FrameworkError*>(&e) || dynamic_cast<const ConversionError*>(&e)) {
+    return e.what();
+  }
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return "メモリが足りなくなりました。";
+  if (const auto* fs = dynamic_cast<const std::filesystem::filesystem_error*>(&e)) {
+    return "「" + fs->path1().string() + "」を操作できませんでした（" +
+           SystemErrorText(fs->code().value()) + "）。";
+  }
+  return std::string("予期しない問題が起きました（") + e.what() + "）。";
+}
 
 }  // namespace
 
@@ -43,28 +61,19 @@ bool ListConverter::FileConv(const FolderItem& source, const FolderItem& target)
   pCinfo.clear();
   pCname.clear();
   pCcolor.clear();
+  // Whatever goes wrong inside one conversion, memory running out included,
+  // ends here as a caution; the package writer and the streams have already
+  // removed what they made on the way out.
   try {
     return Convert(source, target);
-  } catch (const ConversionError& e) {
-    CautionNotConverted(source, e.what());
-  } catch (const ReadError& e) {
-    CautionNotConverted(source, "書類を読み込めませんでした（先頭から" +
-                                    Str(static_cast<std::int64_t>(e.offset())) + "バイト目、" +
-                                    e.what() + "）。");
-  } catch (const NilObjectException& e) {
-    CautionNotConverted(source, "必要なファイルを開けませんでした" + Detail(e));
-  } catch (const OutOfBoundsException& e) {
-    CautionNotConverted(source, "書類の内容が範囲を超えています" + Detail(e));
-  } catch (const FrameworkError& e) {
-    CautionNotConverted(source, "読み書きに失敗しました" + Detail(e));
-  } catch (const std::filesystem::filesystem_error& e) {
-    CautionNotConverted(source, "ファイルの操作に失敗しました" + Detail(e));
+  } catch (const std::exception& e) {
+    CautionNotConverted(source, ReasonOf(e));
   }
   return false;
 }
 
 bool ListConverter::Convert(const FolderItem& source, const FolderItem& target) {
-  const std::unique_ptr<BinaryStream> stream = OpenSource(source);
+  const std::unique_ptr<BinaryStream> stream = source.OpenAsBinaryFile(false);
   LegacyDocumentReader reader(*stream);
   const std::string version = ReadPreferenceBlock(reader);
   // The whole preference block is read before the version is judged, as the
@@ -115,9 +124,17 @@ std::string ListConverter::ReadPreferenceBlock(LegacyDocumentReader& reader) {
 void ListConverter::FileConvPref(LineSink& out) const { WritePref(pPref, pPrefS, gPref, out); }
 
 void ListConverter::ReadColumns(LegacyDocumentReader& reader, std::int32_t columnCount) {
+  if (columnCount > kMaxColumns) {
+    throw ConversionError("列が" + Str(columnCount) + "列あり、読み込める" + Str(kMaxColumns) +
+                          "列を超えています。");
+  }
+  std::int64_t namesLeft = kMaxColumnNames;
   for (std::int32_t i = 0; i < columnCount; ++i) {
     pCinfo.push_back(reader.ReadLong({Kind::ColumnInfo, i}));
-    pCname.push_back(gEncText(reader.ReadLongString({Kind::ColumnName, i}), kShiftJIS, kUTF8));
+    const std::string name = reader.ReadLongString(
+        {Kind::ColumnName, i}, static_cast<std::int32_t>(std::min<std::int64_t>(namesLeft, kMaxCell)));
+    namesLeft -= static_cast<std::int64_t>(name.size());
+    pCname.push_back(gEncText(name, kShiftJIS, kUTF8));
     YieldToUI();
   }
   for (std::int32_t i = 0; i < columnCount; ++i) {
@@ -129,23 +146,19 @@ void ListConverter::ReadColumns(LegacyDocumentReader& reader, std::int32_t colum
 void ListConverter::FileConvCSV(LegacyDocumentReader& reader, std::int32_t columnCount,
                                 std::int32_t rowCount, LineSink& out) {
   ReadColumns(reader, columnCount);
-  std::string cell;  // both reused from row to row
-  std::string line;
+  std::string cell;  // reused from cell to cell: the one cell held
   for (std::int32_t row = 0; row < rowCount; ++row) {
-    // Every row holds its first cell, whatever the column count. It may be
-    // UTF-8 or UTF-16 already; gEncSJIS brings it to Shift-JIS first so that
-    // the whole line ends up UTF-8.
-    reader.ReadLongString({Kind::Cell, row, 0}, cell);
-    line.clear();
-    AppendCsvCell(line, gEncText(gEncSJIS(cell), kShiftJIS, kUTF8));
-    line.push_back(',');
+    // Every row holds its first cell, whatever the column count.
+    reader.ReadLongString({Kind::Cell, row, 0}, kMaxCell, cell);
+    WriteCsvCell(out, cell, true);
+    out.Write(",");
     for (std::int32_t column = 1; column < columnCount; ++column) {
-      if (column > 1) line.push_back(',');
-      reader.ReadLongString({Kind::Cell, row, column}, cell);
-      AppendCsvCell(line, gEncText(cell, kShiftJIS, kUTF8));
+      if (column > 1) out.Write(",");
+      reader.ReadLongString({Kind::Cell, row, column}, kMaxCell, cell);
+      WriteCsvCell(out, cell, false);
       YieldToUI();
     }
-    out.WriteLine(line);
+    out.Write("\n");
     YieldToUI();
   }
 }

@@ -1,11 +1,21 @@
 #include "package_writer.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include "conversion_error.h"
-#include "platform/errors.h"
+#include "platform/system_error_text.h"
 #include "platform/text_output_stream.h"
+
+namespace {
+
+// The package's own files, whose temporaries an earlier crash may have left.
+constexpr const char* kPackageFiles[] = {"pref", "csv", "colAttr", "window"};
+
+}  // namespace
 
 class PackageWriter::FileSink final : public LineSink {
  public:
@@ -13,6 +23,7 @@ class PackageWriter::FileSink final : public LineSink {
       : name(std::move(name)), stream(std::move(stream)) {
     this->stream->Delimiter = "\n";
   }
+  void Write(std::string_view bytes) override { stream->Write(bytes); }
   void WriteLine(std::string_view line) override { stream->WriteLine(line); }
 
   std::string name;
@@ -20,14 +31,25 @@ class PackageWriter::FileSink final : public LineSink {
 };
 
 PackageWriter::PackageWriter(const FolderItem& target) : target_(target) {
+  std::error_code ignored;
+  // Nothing is written through a link, whatever it points at.
+  if (std::filesystem::is_symlink(std::filesystem::symlink_status(target_.Path(), ignored))) {
+    throw ConversionError("変換先の「" + target_.AbsolutePath() +
+                          "」はシンボリックリンクです。リンクの先には書き込みません。");
+  }
   if (target_.Exists() && !target_.Directory()) {
     throw ConversionError("変換先の「" + target_.AbsolutePath() +
                           "」には、フォルダではない項目が既にあります。");
   }
   const bool existed = target_.Exists();
   if (!target_.CreateAsFolder()) {
-    throw ConversionError("変換先のフォルダ「" + target_.AbsolutePath() +
-                          "」を作成できませんでした。");
+    // CreateAsFolder answers only yes or no; the same request again gives
+    // the system's reason.
+    const int error = ::mkdir(target_.Path().c_str(), 0777) == 0 ? 0 : errno;
+    if (error != 0) {
+      throw ConversionError("変換先のフォルダ「" + target_.AbsolutePath() +
+                            "」を作成できませんでした（" + SystemErrorText(error) + "）。");
+    }
   }
   createdFolder_ = !existed;
 }
@@ -49,36 +71,36 @@ LineSink& PackageWriter::Open(const std::string& name) {
     throw ConversionError("変換先のパッケージの中に「" + name +
                           "」という名前のフォルダがあるため、書き込めません。");
   }
-  try {
-    files_.push_back(std::make_unique<FileSink>(name, file.CreateTextFile()));
-  } catch (const NilObjectException& e) {
-    throw ConversionError("パッケージのファイル「" + name + "」を作成できませんでした（" +
-                          e.what() + "）。");
-  }
+  files_.push_back(std::make_unique<FileSink>(name, file.CreateTextFile()));
   return *files_.back();
 }
 
 void PackageWriter::Commit() {
-  for (const auto& file : files_) {
-    try {
-      file->stream->Close();
-    } catch (const FrameworkError& e) {
-      throw ConversionError("パッケージのファイル「" + file->name + "」を書き込めませんでした（" +
-                            e.what() + "）。");
-    }
-  }
+  for (const auto& file : files_) file->stream->Close();
   std::size_t placed = 0;
   try {
     for (; placed < files_.size(); ++placed) files_[placed]->stream->Commit();
-  } catch (const FrameworkError& e) {
+  } catch (...) {
     // Renames inside one folder fail only when the disk does; a package we
     // made loses what it already got, so the destructor can remove it.
     for (std::size_t i = 0; createdFolder_ && i < placed; ++i) {
       std::error_code ignored;
       std::filesystem::remove(files_[i]->stream->FinalPath(), ignored);
     }
-    throw ConversionError("パッケージのファイル「" + files_[placed]->name +
-                          "」を置き換えられませんでした（" + e.what() + "）。");
+    throw;
   }
   committed_ = true;
+  RemoveLeftTemporaries();
+}
+
+void PackageWriter::RemoveLeftTemporaries() const {
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(target_.Path(), error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string entry = it->path().filename().string();
+    for (const char* name : kPackageFiles) {
+      std::error_code ignored;  // one that cannot go now goes next time
+      if (TextOutputStream::IsTemporaryName(entry, name)) std::filesystem::remove(it->path(), ignored);
+    }
+  }
 }

@@ -13,8 +13,8 @@
 class PackageWriter {
  public:
   // Makes the package folder at `target` when there is none. Throws
-  // ConversionError when something that is not a folder has that name or the
-  // folder cannot be made.
+  // ConversionError when a link or something that is not a folder has that
+  // name, or the folder cannot be made.
   explicit PackageWriter(const FolderItem& target);
   // Without a Commit: removes the temporaries, and the package folder when
   // this writer made it (and nothing else has been put in it).
@@ -24,15 +24,18 @@ class PackageWriter {
 
   // A sink onto the temporary of the package file `name` ("pref", "csv",
   // ...), valid until Commit or destruction. Throws ConversionError when the
-  // package holds a folder of that name or the temporary cannot be created.
+  // package holds a folder of that name; the sink's failures to create or
+  // write throw NilObjectException naming the file and the system's reason.
   LineSink& Open(const std::string& name);
   // Finishes every temporary, then puts them in place in the order they were
-  // opened; other entries of the package stay as they are. Throws
-  // ConversionError when a temporary cannot be finished (nothing is replaced).
+  // opened, and removes temporaries of the package's files that an earlier
+  // crash left; other entries of the package stay as they are. When a
+  // temporary cannot be finished nothing is replaced.
   void Commit();
 
  private:
   class FileSink;
+  void RemoveLeftTemporaries() const;
 
   FolderItem target_;
   bool createdFolder_ = false;

@@ -27,6 +27,10 @@ constexpr std::size_t kBufferSize = 256 * 1024;
       offset);
 }
 
+[[noreturn]] void ThrowCannotOpen(const std::filesystem::path& path, const std::string& why) {
+  throw NilObjectException("ファイル「" + path.string() + "」を開けませんでした（" + why + "）。");
+}
+
 [[noreturn]] void ThrowClosed() { throw FrameworkError("閉じたストリームからは読み込めません"); }
 
 // One class serves both sources: a file read through a window of kBufferSize
@@ -73,13 +77,21 @@ class BufferedBinaryStream final : public BinaryStream {
     }
     const auto count = static_cast<std::uint64_t>(n);
     if (count > Left()) ThrowEndsEarly(Position(), count, Left());
+    std::string bytes(static_cast<std::size_t>(count), '\0');
+    ReadInto(bytes.data(), bytes.size());
+    return bytes;
+  }
+
+  void ReadInto(char* into, std::size_t count) override {
+    if (closed_) ThrowClosed();
+    if (count > Left()) ThrowEndsEarly(Position(), count, Left());
     if (count <= end_ - next_ || count <= kBufferSize) {
       if (count > end_ - next_) Need(count);
-      std::string bytes(buffer_.data() + next_, count);
+      std::memcpy(into, buffer_.data() + next_, count);
       next_ += count;
-      return bytes;
+      return;
     }
-    return ReadThrough(count);
+    ReadThrough(into, count);
   }
 
   std::uint64_t Position() const override { return base_ + next_; }
@@ -118,20 +130,18 @@ class BufferedBinaryStream final : public BinaryStream {
 
   // A run longer than what the window holds: the window's bytes, then the
   // rest straight from the file into the result.
-  std::string ReadThrough(std::uint64_t count) {
+  void ReadThrough(char* into, std::size_t count) {
     const std::uint64_t start = Position();
-    std::string bytes(count, '\0');
     std::size_t have = end_ - next_;
-    std::memcpy(bytes.data(), buffer_.data() + next_, have);
+    std::memcpy(into, buffer_.data() + next_, have);
     base_ += end_;
     next_ = end_ = 0;
     while (have < count) {
-      const std::size_t got = ReadSome(bytes.data() + have, count - have);
+      const std::size_t got = ReadSome(into + have, count - have);
       if (got == 0) ThrowEndsEarly(start, count, have);
       have += got;
       base_ += got;
     }
-    return bytes;
   }
 
   // 0 at the end of the file (and always for bytes held in memory).
@@ -163,20 +173,14 @@ std::unique_ptr<BinaryStream> BinaryStream::Open(const std::filesystem::path& pa
   // O_NONBLOCK so that a FIFO standing at the path cannot hang us; it is
   // refused below with everything else that is not a regular file.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    throw NilObjectException("ファイルを開けません：" + path.string() + "（" +
-                             SystemErrorText(errno) + "）");
-  }
+  if (fd < 0) ThrowCannotOpen(path, SystemErrorText(errno));
   struct stat info {};
   const int statError = ::fstat(fd, &info) != 0 ? errno : 0;
   if (statError != 0 || !S_ISREG(info.st_mode)) {
-    const int error = statError;
     ::close(fd);
-    throw NilObjectException("ファイルを開けません：" + path.string() + "（" +
-                             (S_ISDIR(info.st_mode) ? std::string("フォルダです")
-                              : error != 0          ? SystemErrorText(error)
-                                           : std::string("通常のファイルではありません")) +
-                             "）");
+    ThrowCannotOpen(path, statError != 0        ? SystemErrorText(statError)
+                          : S_ISDIR(info.st_mode) ? std::string("フォルダです")
+                                                  : std::string("通常のファイルではありません"));
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 #ifdef POSIX_FADV_SEQUENTIAL

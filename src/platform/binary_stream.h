@@ -25,6 +25,8 @@ class BinaryStream {
   virtual std::string ReadPString() = 0;
   // Exactly n bytes; n below 0 or beyond the bytes left throws ReadError.
   virtual std::string Read(std::int64_t n) = 0;
+  // Exactly `size` bytes into the caller's memory, with no copy kept here.
+  virtual void ReadInto(char* into, std::size_t size) = 0;
   // Bytes from the start of the data.
   virtual std::uint64_t Position() const = 0;
   virtual std::uint64_t Length() const = 0;

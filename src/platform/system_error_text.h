@@ -1,7 +1,7 @@
 #pragma once
-// The reason a file operation failed, in words a person can read: Japanese
-// for the failures people meet (missing folder, no permission, full disk),
-// the system's own text for the rest.
+// The reason a file operation failed, in Japanese words a person can read,
+// for every error a file operation can give; any other error is named by its
+// number, never by the system's English text.
 
 #include <string>
 

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,9 +22,18 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 // Keeps ".NAME.tmp-XXXXXX" within the 255 bytes a file name may have.
 constexpr std::size_t kMaxNameInTemporary = 200;
 
+// `what` holds "{}" where the file's final path goes.
 [[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path, int error) {
-  throw NilObjectException(what + "：" + path.string() + "（" + SystemErrorText(error) + "）");
+  std::string text = what;
+  text.replace(text.find("{}"), 2, path.string());
+  throw NilObjectException(text + "（" + SystemErrorText(error) + "）。");
 }
+
+constexpr const char* kCannotCreate = "「{}」の一時ファイルを作成できませんでした";
+constexpr const char* kCannotWrite = "「{}」の一時ファイルに書き込めませんでした";
+constexpr const char* kCannotRename = "一時ファイルの名前を「{}」に変更できませんでした";
+constexpr std::string_view kTemporaryMark = ".tmp-";
+constexpr std::size_t kTemporarySuffix = 6;  // mkostemp's XXXXXX
 
 // The process's umask. Linux reports it without changing it; elsewhere it is
 // set and put back at once (everything runs on the one UI thread).
@@ -42,7 +53,7 @@ std::filesystem::path TemporaryTemplate(const std::filesystem::path& finalPath) 
   std::string name = finalPath.filename().string();
   if (name.size() > kMaxNameInTemporary) name.resize(kMaxNameInTemporary);
   const std::filesystem::path folder = finalPath.has_parent_path() ? finalPath.parent_path() : ".";
-  return folder / ("." + name + ".tmp-XXXXXX");
+  return folder / ("." + name + std::string(kTemporaryMark) + "XXXXXX");
 }
 
 }  // namespace
@@ -65,7 +76,7 @@ struct TextOutputStream::State {
     while (!bytes.empty()) {
       const ssize_t n = ::write(fd, bytes.data(), bytes.size());
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) FailAndRemove("ファイルに書き込めません", n < 0 ? errno : ENOSPC);
+      if (n <= 0) FailAndRemove(kCannotWrite, n < 0 ? errno : ENOSPC);
       bytes.remove_prefix(static_cast<std::size_t>(n));
     }
   }
@@ -93,7 +104,7 @@ std::unique_ptr<TextOutputStream> TextOutputStream::Create(const std::filesystem
   // mkostemp creates with O_EXCL: a link planted at the temporary name is
   // never followed.
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) Fail("ファイルを作成できません", finalPath, errno);
+  if (fd < 0) Fail(kCannotCreate, finalPath, errno);
   std::unique_ptr<TextOutputStream> stream(new TextOutputStream());
   stream->state_ = std::make_unique<State>();
   State& state = *stream->state_;
@@ -104,7 +115,7 @@ std::unique_ptr<TextOutputStream> TextOutputStream::Create(const std::filesystem
   state.buffer.reserve(kBufferSize);
   // mkstemp makes files 0600; give the mode a plain creat() would have.
   if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0)
-    state.FailAndRemove("ファイルを作成できません", errno);
+    state.FailAndRemove(kCannotCreate, errno);
   return stream;
 }
 
@@ -115,7 +126,7 @@ TextOutputStream::~TextOutputStream() {
 void TextOutputStream::Write(std::string_view bytes) {
   State& state = *state_;
   if (state.closed) {
-    throw NilObjectException("閉じたファイルには書き込めません：" + state.finalPath.string());
+    throw NilObjectException("閉じたファイル「" + state.finalPath.string() + "」には書き込めません。");
   }
   if (state.buffer.size() + bytes.size() > kBufferSize) {
     state.Flush();
@@ -137,24 +148,24 @@ void TextOutputStream::Close() {
   if (state.closed) return;
   state.Flush();
   // The data must be on disk before the rename makes it the file's content.
-  if (::fsync(state.fd) != 0) state.FailAndRemove("ファイルに書き込めません", errno);
+  if (::fsync(state.fd) != 0) state.FailAndRemove(kCannotWrite, errno);
   const int fd = state.fd;
   state.fd = -1;
-  if (::close(fd) != 0) state.FailAndRemove("ファイルに書き込めません", errno);
+  if (::close(fd) != 0) state.FailAndRemove(kCannotWrite, errno);
   state.closed = true;
 }
 
 void TextOutputStream::Commit() {
   State& state = *state_;
   if (!state.temporaryExists) {
-    throw NilObjectException("ファイルはすでに確定または破棄されています：" +
-                             state.finalPath.string());
+    throw NilObjectException("ファイル「" + state.finalPath.string() +
+                             "」はすでに確定または破棄されています。");
   }
   Close();
   // rename replaces whatever stands at the final name, a symbolic link
   // included, and never writes through it.
   if (::rename(state.temporaryPath.c_str(), state.finalPath.c_str()) != 0) {
-    state.FailAndRemove("ファイルを保存できません", errno);
+    state.FailAndRemove(kCannotRename, errno);
   }
   state.temporaryExists = false;
 }
@@ -162,6 +173,16 @@ void TextOutputStream::Commit() {
 void TextOutputStream::Discard() { state_->RemoveTemporary(); }
 
 const std::filesystem::path& TextOutputStream::FinalPath() const { return state_->finalPath; }
+
+bool TextOutputStream::IsTemporaryName(std::string_view entry, std::string_view finalName) {
+  const std::size_t nameEnd = 1 + finalName.size();
+  if (entry.size() != nameEnd + kTemporaryMark.size() + kTemporarySuffix) return false;
+  if (entry[0] != '.' || entry.substr(1, finalName.size()) != finalName) return false;
+  if (entry.substr(nameEnd, kTemporaryMark.size()) != kTemporaryMark) return false;
+  const std::string_view suffix = entry.substr(nameEnd + kTemporaryMark.size());
+  return std::all_of(suffix.begin(), suffix.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
 
 const std::filesystem::path& TextOutputStream::TemporaryPath() const {
   return state_->temporaryPath;

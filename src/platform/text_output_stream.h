@@ -11,8 +11,9 @@
 
 class TextOutputStream {
  public:
-  // Throws NilObjectException (readable message) when the temporary cannot be
-  // created, for instance when the folder is missing or read-only.
+  // Every failure throws NilObjectException whose message, one Japanese
+  // sentence, names the file, what failed (create, write, rename) and the
+  // system's reason. Create fails when the folder is missing or read-only.
   static std::unique_ptr<TextOutputStream> Create(const std::filesystem::path& finalPath);
 
   ~TextOutputStream();
@@ -25,7 +26,6 @@ class TextOutputStream {
   void Write(std::string_view bytes);
   void WriteLine(std::string_view bytes);
   // Flushes and closes the temporary; the final name is not touched yet.
-  // Throws NilObjectException when the data cannot be written.
   void Close();
   // Closes if needed, then renames the temporary over the final name.
   void Commit();
@@ -34,6 +34,9 @@ class TextOutputStream {
 
   const std::filesystem::path& FinalPath() const;
   const std::filesystem::path& TemporaryPath() const;
+  // True when `entry` is a name this class gives the temporaries of a file
+  // named `finalName` (for finding those a crash left behind).
+  static bool IsTemporaryName(std::string_view entry, std::string_view finalName);
 
  private:
   TextOutputStream() = default;

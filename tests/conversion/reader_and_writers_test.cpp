@@ -37,7 +37,7 @@ TEST(LegacyDocumentReader, ReadsTheThreeFieldFormsAndCellsLargerThanItsReadAhead
   EXPECT_EQ(reader.ReadShortString({Kind::PrefString}), longest);
   std::string cell;
   for (const std::string& expected : cells) {
-    reader.ReadLongString({Kind::Cell}, cell);
+    reader.ReadLongString({Kind::Cell}, INT_MAX, cell);
     EXPECT_EQ(cell, expected);
   }
   EXPECT_EQ(reader.ReadLong({Kind::ColumnColour}), 77);
@@ -52,15 +52,20 @@ TEST(LegacyDocumentReader, NamesTheFieldAndWhereItFailed) {
   } cases[] = {
       {Long(-2),
        [](auto& r) {
-         r.ReadLongString({Kind::ColumnName, 2});
+         r.ReadLongString({Kind::ColumnName, 2}, INT_MAX);
        },
        "3列目の列名の長さが負の値（-2）です（先頭から0バイト目）。"},
       {"\x01x" + Long(INT_MAX) + "a",
        [](auto& r) {
-         r.ReadShortString({Kind::Header}), r.ReadLongString({Kind::Cell, 4, 1});
+         r.ReadShortString({Kind::Header}), r.ReadLongString({Kind::Cell, 4, 1}, INT_MAX);
        },
        "5行目・2列目のセルの長さ（2147483647バイト）が書類の残り（1バイト）を超えています"
        "（先頭から2バイト目）。"},
+      {Long(17) + std::string(17, 'x'),
+       [](auto& r) {
+         r.ReadLongString({Kind::Cell, 0, 2}, 16);
+       },
+       "1行目・3列目のセルが長すぎます（17バイト、読み込めるのは16バイトまで）（先頭から0バイト目）。"},
   };
   for (const auto& c : cases) {
     const auto stream = BinaryStream::FromBytes(c.bytes);
@@ -160,20 +165,53 @@ TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
 TEST(CsvCell, QuotesOnlyCellsWithASpecialByteAnywhere) {
   for (std::size_t size = 1; size <= 40; ++size) {
     const std::string plain(size, ' ');
-    std::string line;
-    AppendCsvCell(line, plain);
-    EXPECT_EQ(line, plain) << size;
+    StringLineSink line;
+    WriteCsvText(line, plain);
+    EXPECT_EQ(line.text, plain) << size;
     for (std::size_t at = 0; at < size; ++at) {
       for (char special : {',', '"', '\r', '\n'}) {
         std::string cell = plain, error;
         cell[at] = special;
-        line = "x,";
-        AppendCsvCell(line, cell);
-        EXPECT_EQ(line[2], '"') << size << " " << at;
-        EXPECT_EQ(ReadCsv(line + "\n", &error).value_or(CsvRecords{}), (CsvRecords{{"x", cell}}))
+        line.text = "x,";
+        WriteCsvText(line, cell);
+        EXPECT_EQ(line.text[2], '"') << size << " " << at;
+        EXPECT_EQ(ReadCsv(line.text + "\n", &error).value_or(CsvRecords{}),
+                  (CsvRecords{{"x", cell}}))
             << size << " " << at << " " << error;
       }
     }
+  }
+}
+
+// A cell larger than one conversion piece is converted a piece at a time:
+// characters that straddle the pieces, a quote only in a later piece and a
+// byte order mark must give what converting the whole cell gives.
+TEST(CsvCell, LargeCellsConvertAsTheWholeCellWould) {
+  gEncInit();
+  const auto repeat = [](const std::string& unit, std::size_t bytes) {
+    std::string text;
+    while (text.size() < bytes) text += unit;
+    return text;
+  };
+  const std::string sjis = legacy::kSjisWords[0].sjis + std::string("\xB6") + "\x83\x5C";
+  const std::string utf16le = "\x3D\xD8\x00\xDE\xE5\x65" + std::string("a\0", 2);  // 😀日a
+  const struct {
+    const char* name;
+    std::string cell;
+    bool first;
+  } rows[] = {
+      {"Shift-JIS, bare", "ab" + repeat(sjis, 600000), false},
+      {"Shift-JIS, a quote near the end", "a" + repeat(sjis, 600000) + "\"x", false},
+      {"first cell in UTF-8", "xy" + repeat(legacy::kSjisWords[5].utf8 + std::string("日,"), 600000), true},
+      {"first cell in UTF-16 with its mark", "\xFF\xFE" + repeat(utf16le, 600000), true},
+      {"first cell in UTF-16 without one", repeat(std::string("\xD8\x3D\xDE\x00\x00\x22", 6), 600000), true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    StringLineSink whole, pieces;
+    WriteCsvText(whole, gEncText(row.first ? gEncSJIS(row.cell) : row.cell, "Shift-JIS", "UTF-8"));
+    WriteCsvCell(pieces, row.cell, row.first);
+    EXPECT_TRUE(whole.text == pieces.text);
   }
 }
 
