@@ -5,9 +5,12 @@
 //
 // Each DOC becomes OUTDIR/<DOC's name>.tvrmd, converted in order by one
 // converter. Cautions go to standard error, one line each:
-// "CAUTION<TAB>message<TAB>explanation" (line breaks written as \n). Standard
-// output gets one line: documents, input bytes, seconds, MB/s. The exit
+// "CAUTION<TAB>message<TAB>explanation" (line breaks and TABs written as \n,
+// \r and \t, so that the line always has three fields). Standard
+// output gets one line: documents, input bytes, seconds, MB/s, peak memory. The exit
 // status is 0 whenever the run itself worked, whatever the documents gave.
+
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdint>
@@ -33,6 +36,8 @@ std::string OneLine(const std::string& text) {
       out += "\\n";
     else if (c == '\r')
       out += "\\r";
+    else if (c == '\t')
+      out += "\\t";
     else
       out += c;
   }
@@ -97,9 +102,11 @@ int main(int argc, char** argv) {
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("documents=%d input_bytes=%llu seconds=%.3f MB/s=%.1f\n", documents,
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  std::printf("documents=%d input_bytes=%llu seconds=%.3f MB/s=%.1f peak_KiB=%ld\n", documents,
               static_cast<unsigned long long>(inputBytes), seconds,
-              seconds > 0 ? inputBytes / seconds / 1e6 : 0.0);
+              seconds > 0 ? inputBytes / seconds / 1e6 : 0.0, usage.ru_maxrss);
   InstallServices(nullptr);
   return 0;
 }

@@ -9,35 +9,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "shared/text_enco.h"
 #include "support/file_conv_fuzz_case.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 // One scratch folder per process, emptied after every input and removed at
 // exit.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "file_conv_fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) abort();
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
 const std::filesystem::path& Scratch() {
-  static const ScratchFolder folder;
+  static const TempFolder folder;
   return folder.path();
 }
 

@@ -1,9 +1,6 @@
 // Feeds arbitrary bytes to the legacy preference reader as the file "pref":
 // whatever the bytes, start-up must complete, and only the slots the arrays
 // have may change.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -13,18 +10,15 @@
 #include "platform/folder_item.h"
 #include "shared/globals.h"
 #include "shared/start_up_values.h"
+#include "support/temp_folder.h"
 
 namespace {
 
-// One file, rewritten for every input: the reader takes a file on disk.
+// One file, rewritten for every input: the reader takes a file on disk. Its
+// folder is removed at exit.
 const std::filesystem::path& PrefFile() {
-  static const std::filesystem::path file = [] {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "legacy_prefs_fuzz-XXXXXX").string();
-    const char* folder = ::mkdtemp(pattern.data());
-    if (folder == nullptr) abort();
-    return std::filesystem::path(folder) / "pref";
-  }();
+  static const TempFolder folder;
+  static const std::filesystem::path file = folder / "pref";
   return file;
 }
 
