@@ -56,6 +56,13 @@ PackageWriter::PackageWriter(const FolderItem& target) : target_(target) {
 
 PackageWriter::~PackageWriter() {
   if (committed_) return;
+  if (createdFolder_) {
+    // Renames inside one folder fail only when the disk does; a package we
+    // made loses what it already got.
+    std::error_code ignored;
+    for (std::size_t i = 0; i < placed_; ++i)
+      std::filesystem::remove(files_[i]->stream->FinalPath(), ignored);
+  }
   files_.clear();  // an uncommitted stream removes its temporary
   if (createdFolder_) {
     std::error_code ignored;  // a folder someone else has filled meanwhile stays
@@ -77,18 +84,7 @@ LineSink& PackageWriter::Open(const std::string& name) {
 
 void PackageWriter::Commit() {
   for (const auto& file : files_) file->stream->Close();
-  std::size_t placed = 0;
-  try {
-    for (; placed < files_.size(); ++placed) files_[placed]->stream->Commit();
-  } catch (...) {
-    // Renames inside one folder fail only when the disk does; a package we
-    // made loses what it already got, so the destructor can remove it.
-    for (std::size_t i = 0; createdFolder_ && i < placed; ++i) {
-      std::error_code ignored;
-      std::filesystem::remove(files_[i]->stream->FinalPath(), ignored);
-    }
-    throw;
-  }
+  for (; placed_ < files_.size(); ++placed_) files_[placed_]->stream->Commit();
   committed_ = true;
   RemoveLeftTemporaries();
 }

@@ -17,7 +17,8 @@ class PackageWriter {
   // name, or the folder cannot be made.
   explicit PackageWriter(const FolderItem& target);
   // Without a Commit: removes the temporaries, and the package folder when
-  // this writer made it (and nothing else has been put in it).
+  // this writer made it (with the files a failed Commit had put in place;
+  // the folder stays when anything else has been put in it).
   ~PackageWriter();
   PackageWriter(const PackageWriter&) = delete;
   PackageWriter& operator=(const PackageWriter&) = delete;
@@ -40,5 +41,6 @@ class PackageWriter {
   FolderItem target_;
   bool createdFolder_ = false;
   bool committed_ = false;
+  std::size_t placed_ = 0;  // files already renamed to their final names
   std::vector<std::unique_ptr<FileSink>> files_;
 };
