@@ -49,22 +49,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   const std::string_view view(bytes);
 
-  // As an AppleDouble file.
-  if (auto ad = AppleDouble::Parse(view)) {
-    for (const AppleDouble::Entry& e : ad->Entries()) {
+  // As an AppleDouble file: whatever is refused says why and where.
+  try {
+    const AppleDouble ad = AppleDouble::Parse(view);
+    for (const AppleDouble::Entry& e : ad.Entries()) {
       Check(std::uint64_t{e.offset} + e.length <= size);
     }
-    Check(ad->Version() == AppleDouble::kVersion1 || ad->Version() == AppleDouble::kVersion2);
+    Check(ad.Version() == AppleDouble::kVersion1 || ad.Version() == AppleDouble::kVersion2);
+  } catch (const ReadError& e) {
+    Check(!e.reason().empty() && e.offset() < 26);
   }
   if (auto info = mac_metadata::FinderInfoFromAppleDouble(view)) {
     Check(!info->IsZero());
     Check(info->Type().size() == 4 && info->Creator().size() == 4);
   }
   Fork(mac_metadata::ResourceForkFromAppleDouble(bytes), size);
-  // The header alone, as FolderItem reads a sidecar file.
-  if (auto table = AppleDouble::TableSize(view.substr(0, AppleDouble::kHeaderSize))) {
-    if (*table <= size) (void)AppleDouble::ParseHead(view.substr(0, *table), size);
-  }
 
   // As a bare resource fork.
   Fork(ParsedFork(bytes), size);

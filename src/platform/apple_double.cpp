@@ -41,56 +41,45 @@ bool ReadAt(int fd, std::uint64_t offset, char* buffer, std::size_t size) {
 
 }  // namespace
 
-std::optional<std::uint64_t> AppleDouble::TableSize(std::string_view header) {
-  auto magic = ByteReader::U32At(header, 0);
-  auto version = ByteReader::U32At(header, 4);
-  auto count = ByteReader::U16At(header, 24);
-  if (!magic || !version || !count || *magic != kMagic) return std::nullopt;
-  if (*version != kVersion1 && *version != kVersion2) return std::nullopt;
-  return std::uint64_t{kHeaderSize} + std::uint64_t{*count} * kEntrySize;
+std::uint64_t AppleDouble::TableSize(std::string_view header) {
+  ByteReader in(header);
+  if (header.size() < kHeaderSize) throw ReadError("AppleDouble のヘッダより短いデータです", 0);
+  if (in.U32() != kMagic) throw ReadError("AppleDouble の印がありません", 0);
+  const std::uint32_t version = in.U32();
+  if (version != kVersion1 && version != kVersion2)
+    throw ReadError("AppleDouble の版（" + std::to_string(version) + "）に対応していません", 4);
+  in.Skip(16);  // the filler: any text, by whoever wrote the file
+  return std::uint64_t{kHeaderSize} + std::uint64_t{in.U16()} * kEntrySize;
 }
 
-std::optional<AppleDouble> AppleDouble::ParseHead(std::string_view head, std::uint64_t totalSize) {
-  auto tableSize = TableSize(head);
-  if (!tableSize || *tableSize > totalSize || *tableSize > head.size()) return std::nullopt;
-  try {
-    ByteReader reader(head);
-    AppleDouble result;
-    reader.Skip(4);
-    result.version_ = reader.U32();
-    reader.Skip(16);  // the filler: any text, by whoever wrote the file
-    const std::uint16_t count = reader.U16();
-    result.entries_.reserve(count);  // bounded: the table is inside `head`
-    for (std::uint16_t i = 0; i < count; ++i) {
-      Entry entry;
-      entry.id = reader.U32();
-      entry.offset = reader.U32();
-      entry.length = reader.U32();
-      if (ByteReader::Fits(totalSize, entry.offset, entry.length)) result.entries_.push_back(entry);
-    }
-    return result;
-  } catch (const ReadError&) {
-    return std::nullopt;
+AppleDouble AppleDouble::ParseHead(std::string_view head, std::uint64_t totalSize) {
+  const std::uint64_t tableSize = TableSize(head);
+  if (tableSize > totalSize || tableSize > head.size())
+    throw ReadError("項目の表がファイルに収まりません", 24);
+  ByteReader reader(head.substr(0, tableSize));
+  AppleDouble result;
+  reader.Skip(4);
+  result.version_ = reader.U32();
+  reader.Skip(16);
+  const std::uint16_t count = reader.U16();
+  result.entries_.reserve(count);  // bounded: the table is inside `head`
+  for (std::uint16_t i = 0; i < count; ++i) {
+    Entry entry;
+    entry.id = reader.U32();
+    entry.offset = reader.U32();
+    entry.length = reader.U32();
+    if (ByteReader::Fits(totalSize, entry.offset, entry.length)) result.entries_.push_back(entry);
   }
+  return result;
 }
 
-std::optional<AppleDouble> AppleDouble::Parse(std::string_view blob) {
-  return ParseHead(blob, blob.size());
-}
+AppleDouble AppleDouble::Parse(std::string_view blob) { return ParseHead(blob, blob.size()); }
 
 std::optional<AppleDouble::Entry> AppleDouble::Find(std::uint32_t id) const {
   for (const Entry& entry : entries_) {
     if (entry.id == id) return entry;
   }
   return std::nullopt;
-}
-
-std::optional<std::string_view> AppleDouble::EntryBytes(std::string_view blob, std::uint32_t id) {
-  auto parsed = Parse(blob);
-  if (!parsed) return std::nullopt;
-  auto entry = parsed->Find(id);
-  if (!entry) return std::nullopt;
-  return ByteReader::BytesAt(blob, entry->offset, entry->length);
 }
 
 std::optional<AppleDouble::FileEntry> AppleDouble::OpenEntry(const std::string& file,
@@ -103,14 +92,13 @@ std::optional<AppleDouble::FileEntry> AppleDouble::OpenEntry(const std::string& 
   const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
 
   char header[kHeaderSize];
-  if (size < kHeaderSize || !ReadAt(fd->get(), 0, header, sizeof header)) return std::nullopt;
-  auto tableSize = TableSize(std::string_view(header, sizeof header));
-  if (!tableSize || *tableSize > size) return std::nullopt;  // checked before allocating
-  std::string head(static_cast<std::size_t>(*tableSize), '\0');
+  const std::size_t headerSize = std::min<std::uint64_t>(size, kHeaderSize);
+  if (!ReadAt(fd->get(), 0, header, headerSize)) return std::nullopt;
+  const std::uint64_t tableSize = TableSize(std::string_view(header, headerSize));
+  if (tableSize > size) throw ReadError("項目の表がファイルに収まりません", 24);
+  std::string head(static_cast<std::size_t>(tableSize), '\0');  // checked before allocating
   if (!ReadAt(fd->get(), 0, head.data(), head.size())) return std::nullopt;
-  auto parsed = ParseHead(head, size);
-  if (!parsed) return std::nullopt;
-  auto entry = parsed->Find(id);
+  const auto entry = ParseHead(head, size).Find(id);
   if (!entry) return std::nullopt;
   const std::uint64_t offset = entry->offset, length = entry->length;
   return FileEntry{length, [fd, offset, length](std::uint64_t at, char* into, std::size_t n) {

@@ -37,30 +37,29 @@ class AppleDouble {
     std::uint32_t length;
   };
 
-  // Parses the header and entry table of a whole AppleDouble blob.
-  static std::optional<AppleDouble> Parse(std::string_view blob);
-  // Parses from `head`, the first bytes of a file of `totalSize` bytes; head
-  // must hold the header and the entry table (see TableSize).
-  static std::optional<AppleDouble> ParseHead(std::string_view head, std::uint64_t totalSize);
+  // Parse, ParseHead and TableSize throw ReadError, with the reason and the
+  // offset in the file, when the bytes are not an AppleDouble header or its
+  // entry table does not fit.
+
+  // The header and entry table of a whole AppleDouble blob.
+  static AppleDouble Parse(std::string_view blob);
+  // From `head`, the first bytes of a file of `totalSize` bytes; head must
+  // hold the header and the entry table (see TableSize).
+  static AppleDouble ParseHead(std::string_view head, std::uint64_t totalSize);
   // The number of bytes from the file's start that hold the header and the
-  // entry table, read from the first kHeaderSize bytes; nullopt when they are
-  // not an AppleDouble header.
-  static std::optional<std::uint64_t> TableSize(std::string_view header);
+  // entry table, read from the first kHeaderSize bytes.
+  static std::uint64_t TableSize(std::string_view header);
 
   std::uint32_t Version() const { return version_; }
   const std::vector<Entry>& Entries() const { return entries_; }
   // The first entry with this ID (all entries kept lie inside the file).
   std::optional<Entry> Find(std::uint32_t id) const;
 
-  // The bytes of entry `id` of a whole blob; nullopt when the blob is not
-  // AppleDouble or has no such entry.
-  static std::optional<std::string_view> EntryBytes(std::string_view blob, std::uint32_t id);
-
   // Entry `id` of an AppleDouble file, opened for reads on demand: its length
   // and a reader of its bytes (offsets from the entry's start), which keeps
   // the file open while it lives. Only the header and the entry table are
-  // read here. nullopt when the file cannot be read, is not AppleDouble or
-  // has no such entry.
+  // read here. nullopt when the file cannot be opened or read, or has no
+  // such entry; ReadError when it is not AppleDouble.
   struct FileEntry {
     std::uint64_t length;
     RangeReader read;

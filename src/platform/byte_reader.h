@@ -1,29 +1,30 @@
 #pragma once
-// A checked big-endian reader over a view of bytes that it does not own.
+// The big-endian decode of the legacy formats, and a checked reader over a
+// view of bytes that it does not own (Mac metadata blobs).
 //
 // Every read is checked against the bytes left before anything is read or
 // allocated; a read past the end throws ReadError (errors.h), whose offset is
 // where the failed read began, counted from the start of the view plus `base`
-// (so a reader over a slice of a larger buffer can report offsets in that
-// buffer), with a message in Japanese for the user. A failed read leaves the
-// position unchanged. Nothing is ever yielded as zeros.
-//
-// The static `*At` helpers read at an absolute offset without throwing: they
-// answer nullopt when the bytes are not there.
-//
-// Header-only; usable by any layer (metadata carriers, resource forks,
-// streams, the converter).
+// (so a reader over a slice of a larger blob reports offsets in that blob).
+// A failed read leaves the position unchanged. Nothing is ever yielded as
+// zeros.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/errors.h"
+
+// The unsigned big-endian number in the `size` (1 to 4) bytes at `bytes`.
+inline std::uint32_t BigEndian(const char* bytes, std::size_t size) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < size; ++i) value = (value << 8) | static_cast<std::uint8_t>(bytes[i]);
+  return value;
+}
 
 class ByteReader {
  public:
@@ -35,44 +36,17 @@ class ByteReader {
   std::size_t Remaining() const { return bytes_.size() - pos_; }
   // True when n more bytes can be read from the current position.
   bool CanRead(std::uint64_t n) const { return n <= Remaining(); }
+  // Where the next read begins, counted as errors count it.
+  std::uint64_t Offset() const { return base_ + pos_; }
 
-  // Moves to an absolute position (0 to Size(), both included).
-  void Seek(std::uint64_t position) {
-    if (position > bytes_.size()) {
-      Fail("データの外の位置には移れません（オフセット " + std::to_string(base_ + position) +
-               "、データは " + std::to_string(bytes_.size()) + " バイト）",
-           position);
-    }
-    pos_ = static_cast<std::size_t>(position);
-  }
   void Skip(std::uint64_t n) {
     Need(n);
     pos_ += static_cast<std::size_t>(n);
   }
-
-  std::uint8_t U8() {
-    Need(1);
-    return static_cast<std::uint8_t>(bytes_[pos_++]);
-  }
-  std::uint16_t U16() {
-    Need(2);
-    std::uint16_t v = static_cast<std::uint16_t>((Byte(pos_) << 8) | Byte(pos_ + 1));
-    pos_ += 2;
-    return v;
-  }
-  std::uint32_t U24() {
-    Need(3);
-    std::uint32_t v = (Byte(pos_) << 16) | (Byte(pos_ + 1) << 8) | Byte(pos_ + 2);
-    pos_ += 3;
-    return v;
-  }
-  std::uint32_t U32() {
-    Need(4);
-    std::uint32_t v =
-        (Byte(pos_) << 24) | (Byte(pos_ + 1) << 16) | (Byte(pos_ + 2) << 8) | Byte(pos_ + 3);
-    pos_ += 4;
-    return v;
-  }
+  std::uint8_t U8() { return static_cast<std::uint8_t>(Number(1)); }
+  std::uint16_t U16() { return static_cast<std::uint16_t>(Number(2)); }
+  std::uint32_t U24() { return Number(3); }
+  std::uint32_t U32() { return Number(4); }
   std::int16_t I16() { return static_cast<std::int16_t>(U16()); }
 
   // The next n bytes as a view into the underlying data (no copy).
@@ -85,15 +59,10 @@ class ByteReader {
   // The next n bytes as a string; n is checked before anything is allocated.
   std::string String(std::uint64_t n) { return std::string(Bytes(n)); }
 
-  // A reader over [offset, offset + length) of this one's bytes, checked;
-  // its offsets are reported relative to this reader's base.
-  ByteReader Sub(std::uint64_t offset, std::uint64_t length) const {
-    if (!Fits(bytes_.size(), offset, length)) {
-      Fail("範囲がデータの外にはみ出しています（オフセット " + std::to_string(base_ + offset) +
-               " から " + std::to_string(length) + " バイト、データは " +
-               std::to_string(bytes_.size()) + " バイト）",
-           offset);
-    }
+  // A reader over [offset, offset + length) of this one's bytes; `why` is the
+  // reason when that range does not lie inside them.
+  ByteReader Sub(std::uint64_t offset, std::uint64_t length, const char* why) const {
+    if (!Fits(bytes_.size(), offset, length)) throw ReadError(why, base_ + offset);
     return ByteReader(
         bytes_.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(length)),
         base_ + offset);
@@ -105,37 +74,20 @@ class ByteReader {
     return offset <= size && length <= size - offset;
   }
 
-  // Non-throwing reads at an absolute offset.
-  static std::optional<std::uint16_t> U16At(std::string_view bytes, std::uint64_t offset) {
-    if (!Fits(bytes.size(), offset, 2)) return std::nullopt;
-    return static_cast<std::uint16_t>((At(bytes, offset) << 8) | At(bytes, offset + 1));
-  }
-  static std::optional<std::uint32_t> U32At(std::string_view bytes, std::uint64_t offset) {
-    if (!Fits(bytes.size(), offset, 4)) return std::nullopt;
-    return (At(bytes, offset) << 24) | (At(bytes, offset + 1) << 16) |
-           (At(bytes, offset + 2) << 8) | At(bytes, offset + 3);
-  }
-  static std::optional<std::string_view> BytesAt(std::string_view bytes, std::uint64_t offset,
-                                                 std::uint64_t length) {
-    if (!Fits(bytes.size(), offset, length)) return std::nullopt;
-    return bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
-  }
-
  private:
-  static std::uint32_t At(std::string_view bytes, std::uint64_t i) {
-    return static_cast<std::uint8_t>(bytes[static_cast<std::size_t>(i)]);
+  std::uint32_t Number(std::size_t size) {
+    Need(size);
+    const std::uint32_t value = BigEndian(bytes_.data() + pos_, size);
+    pos_ += size;
+    return value;
   }
-  std::uint32_t Byte(std::size_t i) const { return static_cast<std::uint8_t>(bytes_[i]); }
   void Need(std::uint64_t n) const {
     if (!CanRead(n)) {
-      Fail("データが途中で終わっています（オフセット " + std::to_string(base_ + pos_) + " で " +
-               std::to_string(n) + " バイトを読もうとしましたが、残りは " +
-               std::to_string(Remaining()) + " バイトです）",
-           pos_);
+      throw ReadError("データが途中で終わっています（" + std::to_string(n) +
+                          "バイトを読もうとしましたが、残りは" + std::to_string(Remaining()) +
+                          "バイトです）",
+                      Offset());
     }
-  }
-  [[noreturn]] void Fail(const std::string& what, std::uint64_t at) const {
-    throw ReadError(what, base_ + at);
   }
 
   std::string_view bytes_;

@@ -1,6 +1,7 @@
 #pragma once
-// Failures of the framework layer. Every message is meant for a person: the
-// converter shows it, in Japanese, as the reason a document was not converted.
+// Failures of the framework layer and the converter. Every message is one
+// Japanese sentence meant for a person: the converter shows it as the reason
+// a document was not converted.
 
 #include <cstdint>
 #include <stdexcept>
@@ -25,15 +26,22 @@ class OutOfBoundsException : public FrameworkError {
   using FrameworkError::FrameworkError;
 };
 
-// Data that cannot be read as far as it claims: it ends early, or a length is
-// negative or longer than the bytes left. `offset` is where, in bytes from the
-// start of the data, the read began.
+// Data that cannot be read as it claims: a document, a preference file or a
+// Mac metadata blob that ends early, holds a length that is negative or too
+// large, or refers to bytes outside itself. `reason()` says which field and
+// why; `offset()` is where, in bytes from the start of the data; what() is
+// the sentence shown to the user, the offset printed once, at its end:
+// 「2列目の列名を読み込む途中で書類が終わっています（先頭から99バイト目）。」
 class ReadError : public FrameworkError {
  public:
-  ReadError(const std::string& what, std::uint64_t offset)
-      : FrameworkError(what), offset_(offset) {}
+  ReadError(const std::string& reason, std::uint64_t offset)
+      : FrameworkError(reason + "（先頭から" + std::to_string(offset) + "バイト目）。"),
+        reason_(reason),
+        offset_(offset) {}
+  const std::string& reason() const { return reason_; }
   std::uint64_t offset() const { return offset_; }
 
  private:
+  std::string reason_;
   std::uint64_t offset_;
 };

@@ -56,12 +56,69 @@ constexpr std::size_t kMaxInfoAttribute = 4096;  // Finder info: 32 bytes; AfpIn
 constexpr std::size_t kMaxForkAttribute = ResourceFork::kMaxSize;
 constexpr std::size_t kMaxAppleDoubleAttribute = ResourceFork::kMaxSize + (1u << 20);
 
-std::optional<ResourceFork> OpenFork(std::uint64_t size, RangeReader read) {
+// The value `parse` reads, or nullopt when it refuses the bytes: a carrier
+// whose bytes do not parse counts as absent.
+template <typename Parse>
+auto UnlessRefused(Parse parse) -> decltype(parse()) {
   try {
-    return ResourceFork::Open(size, std::move(read));
+    return parse();
   } catch (const ReadError&) {
-    return std::nullopt;  // a fork that does not parse counts as none
+    return std::nullopt;
   }
+}
+
+std::optional<ResourceFork> OpenFork(std::uint64_t size, RangeReader read) {
+  if (size == 0) return std::nullopt;
+  return UnlessRefused([&]() -> std::optional<ResourceFork> {
+    return ResourceFork::Open(size, std::move(read));
+  });
+}
+
+// An attribute that may carry a value, and how its bytes hold it.
+template <typename Value>
+struct AttributeCarrier {
+  const char* name;
+  bool AttributeNames::*present;
+  std::size_t maxSize;
+  std::optional<Value> (*decode)(std::string bytes);
+};
+
+// The attributes in reading order; the AppleDouble files come after them.
+const AttributeCarrier<FinderInfo> kFinderInfoAttributes[] = {
+    {kFinderInfoAttribute, &AttributeNames::finderInfo, kMaxInfoAttribute,
+     [](std::string bytes) { return FinderInfoFromAttribute(bytes); }},
+    {kNetatalkMetadataAttribute, &AttributeNames::netatalkMetadata, kMaxAppleDoubleAttribute,
+     [](std::string bytes) { return FinderInfoFromAppleDouble(bytes); }},
+    {kAfpInfoAttribute, &AttributeNames::afpInfo, kMaxInfoAttribute,
+     [](std::string bytes) { return FinderInfoFromAfpInfo(bytes); }},
+};
+const AttributeCarrier<ResourceFork> kResourceForkAttributes[] = {
+    {kResourceForkAttribute, &AttributeNames::resourceFork, kMaxForkAttribute,
+     ResourceForkFromBytes},
+    {kNetatalkMetadataAttribute, &AttributeNames::netatalkMetadata, kMaxAppleDoubleAttribute,
+     ResourceForkFromAppleDouble},
+    {kNetatalkResourceForkAttribute, &AttributeNames::netatalkResourceFork, kMaxForkAttribute,
+     ResourceForkFromBytes},
+    {kAfpResourceAttribute, &AttributeNames::afpResource, kMaxForkAttribute,
+     ResourceForkFromBytes},
+};
+
+// The value of the first carrier that has it: the attributes in table order,
+// then the AppleDouble files, nearest first, each read by `fromFile`.
+template <typename Value, std::size_t N, typename FromFile>
+std::optional<Value> FirstFound(const Carriers& carriers,
+                                const AttributeCarrier<Value> (&attributes)[N],
+                                FromFile fromFile) {
+  for (const AttributeCarrier<Value>& carrier : attributes) {
+    if (!(carriers.attributes.*carrier.present)) continue;
+    if (auto bytes = xattrs::Get(carriers.item, carrier.name, carrier.maxSize)) {
+      if (auto value = carrier.decode(std::move(*bytes))) return value;
+    }
+  }
+  for (const std::string& file : carriers.appleDoubleFiles) {
+    if (auto value = UnlessRefused([&] { return fromFile(file); })) return value;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -83,21 +140,22 @@ std::optional<FinderInfo> FinderInfoFromAfpInfo(std::string_view bytes) {
 }
 
 std::optional<FinderInfo> FinderInfoFromAppleDouble(std::string_view blob) {
-  auto entry = AppleDouble::EntryBytes(blob, AppleDouble::kFinderInfo);
-  if (!entry) return std::nullopt;
-  return FinderInfo::FromBytes(*entry);  // macOS extends the entry with "ATTR": first 32 bytes
+  return UnlessRefused([blob]() -> std::optional<FinderInfo> {
+    const auto entry = AppleDouble::Parse(blob).Find(AppleDouble::kFinderInfo);
+    if (!entry) return std::nullopt;
+    // macOS extends the entry with "ATTR": the first 32 bytes are the info.
+    return FinderInfo::FromBytes(blob.substr(entry->offset, entry->length));
+  });
 }
 
 std::optional<ResourceFork> ResourceForkFromBytes(std::string bytes) {
-  if (bytes.empty()) return std::nullopt;
   const std::uint64_t size = bytes.size();
   return OpenFork(size, MemoryRange(std::make_shared<const std::string>(std::move(bytes)), 0, size));
 }
 
 std::optional<ResourceFork> ResourceForkFromAppleDouble(std::string blob) {
-  const auto parsed = AppleDouble::Parse(blob);
-  const auto entry = parsed ? parsed->Find(AppleDouble::kResourceFork) : std::nullopt;
-  if (!entry || entry->length == 0) return std::nullopt;
+  const auto entry = UnlessRefused([&blob] { return AppleDouble::Parse(blob).Find(AppleDouble::kResourceFork); });
+  if (!entry) return std::nullopt;
   auto shared = std::make_shared<const std::string>(std::move(blob));
   return OpenFork(entry->length, MemoryRange(std::move(shared), entry->offset, entry->length));
 }
@@ -139,59 +197,20 @@ AttributeNames AttributeNames::FromBits(std::uint8_t bits) {
 }
 
 std::optional<FinderInfo> ReadFinderInfo(const Carriers& carriers) {
-  const AttributeNames& a = carriers.attributes;
-  if (a.finderInfo) {
-    if (auto bytes = xattrs::Get(carriers.item, kFinderInfoAttribute, kMaxInfoAttribute)) {
-      if (auto info = FinderInfoFromAttribute(*bytes)) return info;
-    }
-  }
-  if (a.netatalkMetadata) {
-    if (auto bytes = xattrs::Get(carriers.item, kNetatalkMetadataAttribute, kMaxAppleDoubleAttribute)) {
-      if (auto info = FinderInfoFromAppleDouble(*bytes)) return info;
-    }
-  }
-  if (a.afpInfo) {
-    if (auto bytes = xattrs::Get(carriers.item, kAfpInfoAttribute, kMaxInfoAttribute)) {
-      if (auto info = FinderInfoFromAfpInfo(*bytes)) return info;
-    }
-  }
-  for (const std::string& file : carriers.appleDoubleFiles) {
-    if (auto bytes = AppleDouble::ReadEntry(file, AppleDouble::kFinderInfo, FinderInfo::kSize)) {
-      if (auto info = FinderInfo::FromBytes(*bytes)) return info;
-    }
-  }
-  return std::nullopt;
+  return FirstFound(carriers, kFinderInfoAttributes,
+                    [](const std::string& file) -> std::optional<FinderInfo> {
+                      auto bytes = AppleDouble::ReadEntry(file, AppleDouble::kFinderInfo,
+                                                          FinderInfo::kSize);
+                      return bytes ? FinderInfo::FromBytes(*bytes) : std::nullopt;
+                    });
 }
 
 std::optional<ResourceFork> ReadResourceFork(const Carriers& carriers) {
-  const AttributeNames& a = carriers.attributes;
-  if (a.resourceFork) {
-    if (auto bytes = xattrs::Get(carriers.item, kResourceForkAttribute, kMaxForkAttribute)) {
-      if (auto fork = ResourceForkFromBytes(std::move(*bytes))) return fork;
-    }
-  }
-  if (a.netatalkMetadata) {
-    if (auto bytes = xattrs::Get(carriers.item, kNetatalkMetadataAttribute, kMaxAppleDoubleAttribute)) {
-      if (auto fork = ResourceForkFromAppleDouble(std::move(*bytes))) return fork;
-    }
-  }
-  if (a.netatalkResourceFork) {
-    if (auto bytes = xattrs::Get(carriers.item, kNetatalkResourceForkAttribute, kMaxForkAttribute)) {
-      if (auto fork = ResourceForkFromBytes(std::move(*bytes))) return fork;
-    }
-  }
-  if (a.afpResource) {
-    if (auto bytes = xattrs::Get(carriers.item, kAfpResourceAttribute, kMaxForkAttribute)) {
-      if (auto fork = ResourceForkFromBytes(std::move(*bytes))) return fork;
-    }
-  }
-  for (const std::string& file : carriers.appleDoubleFiles) {
-    if (auto entry = AppleDouble::OpenEntry(file, AppleDouble::kResourceFork)) {
-      if (entry->length == 0) continue;
-      if (auto fork = OpenFork(entry->length, std::move(entry->read))) return fork;
-    }
-  }
-  return std::nullopt;
+  return FirstFound(carriers, kResourceForkAttributes,
+                    [](const std::string& file) -> std::optional<ResourceFork> {
+                      auto entry = AppleDouble::OpenEntry(file, AppleDouble::kResourceFork);
+                      return entry ? OpenFork(entry->length, std::move(entry->read)) : std::nullopt;
+                    });
 }
 
 }  // namespace mac_metadata

@@ -40,8 +40,8 @@ Header ReadHeader(std::uint64_t size, const RangeReader& read) {
   if (size > ResourceFork::kMaxSize) Refuse("フォークが形式の表せる大きさを超えています", 0);
   char bytes[kHeaderSize];
   if (size < kHeaderSize || !read(0, bytes, sizeof bytes)) Refuse("フォークがヘッダより短い", 0);
-  ByteReader in(std::string_view(bytes, sizeof bytes));
-  const Header h{in.U32(), in.U32(), in.U32(), in.U32()};
+  const Header h{BigEndian(bytes, 4), BigEndian(bytes + 4, 4), BigEndian(bytes + 8, 4),
+                 BigEndian(bytes + 12, 4)};
   if (h.dataLength > ResourceFork::kMaxDataLength) Refuse("リソースデータが長すぎます", 8);
   if (h.mapLength > ResourceFork::kMaxMapLength) Refuse("リソースマップが長すぎます", 12);
   if (h.dataOffset < kHeaderSize || !ByteReader::Fits(size, h.dataOffset, h.dataLength))
@@ -62,11 +62,12 @@ ResourceFork ResourceFork::Open(std::uint64_t size, RangeReader read) {
   // Offsets in errors count from the fork's start.
   const ByteReader map(mapBytes, header.mapOffset);
   ByteReader mapHeader = map;
-  mapHeader.Seek(24);
+  mapHeader.Skip(24);
   const std::uint16_t typeListOffset = mapHeader.U16();
   if (!ByteReader::Fits(header.mapLength, typeListOffset, 2))
     Refuse("型の一覧の位置がリソースマップの外にあります", header.mapOffset + 24);
-  ByteReader typeList = map.Sub(typeListOffset, header.mapLength - typeListOffset);
+  ByteReader typeList = map.Sub(typeListOffset, header.mapLength - typeListOffset,
+                                           "型の一覧の位置がリソースマップの外にあります");
   const std::uint32_t typeCount = (typeList.U16() + 1u) & 0xFFFFu;
   if (!typeList.CanRead(std::uint64_t{typeCount} * kTypeEntrySize))
     Refuse("型の一覧がリソースマップに収まりません", header.mapOffset + typeListOffset);
@@ -83,7 +84,8 @@ ResourceFork ResourceFork::Open(std::uint64_t size, RangeReader read) {
     // Reference lists count from the type list's own start.
     if (!ByteReader::Fits(typeList.Size(), referenceOffset, std::uint64_t{count} * kReferenceSize))
       Refuse("参照の一覧がリソースマップに収まりません", entryAt);
-    ByteReader refs = typeList.Sub(referenceOffset, std::uint64_t{count} * kReferenceSize);
+    ByteReader refs = typeList.Sub(referenceOffset, std::uint64_t{count} * kReferenceSize,
+                                   "参照の一覧がリソースマップに収まりません");
     totalReferences += count;
     if (totalReferences * kReferenceSize > header.mapLength)
       Refuse("参照の数がリソースマップに収まりません", entryAt);
@@ -121,7 +123,7 @@ std::string ResourceFork::GetResource(const std::string& type, std::int32_t id) 
     if (resource.id != id || resource.type != type) continue;
     char word[4];
     if (!read_(dataOffset_ + resource.offset, word, sizeof word)) return std::string();
-    const std::uint32_t length = ByteReader(std::string_view(word, sizeof word)).U32();
+    const std::uint32_t length = BigEndian(word, sizeof word);
     if (!ByteReader::Fits(dataLength_ - resource.offset - 4, 0, length)) return std::string();
     std::string bytes(length, '\0');  // at most the data's 16 MiB
     if (!read_(dataOffset_ + resource.offset + 4, bytes.data(), bytes.size())) return std::string();
