@@ -5,9 +5,8 @@
 #include <new>
 
 #include "col_attr_writer.h"
-#include "conversion_error.h"
 #include "csv_cell.h"
-#include "legacy_document_reader.h"
+#include "shared/legacy_document_reader.h"
 #include "package_writer.h"
 #include "platform/binary_stream.h"
 #include "platform/errors.h"
@@ -38,13 +37,7 @@ constexpr std::int64_t kMaxColumnNames = 4 << 20;   // bytes in all names togeth
 // The reason shown for a failure. The core's own errors say it in Japanese;
 // the standard library's are put in Japanese here.
 std::string ReasonOf(const std::exception& e) {
-  if (const auto* read = dynamic_cast<const ReadError*>(&e)) {
-    return "書類を読み込めませんでした（先頭から" + Str(static_cast<std::int64_t>(read->offset())) +
-           "バイト目、" + read->what() + "）。";
-  }
-  if (dynamic_cast<const FrameworkError*>(&e) || dynamic_cast<const ConversionError*>(&e)) {
-    return e.what();
-  }
+  if (dynamic_cast<const FrameworkError*>(&e)) return e.what();
   if (dynamic_cast<const std::bad_alloc*>(&e)) return "メモリが足りなくなりました。";
   if (const auto* fs = dynamic_cast<const std::filesystem::filesystem_error*>(&e)) {
     return "「" + fs->path1().string() + "」を操作できませんでした（" +
@@ -102,7 +95,7 @@ std::string ListConverter::ReadPreferenceBlock(LegacyDocumentReader& reader) {
   const std::string header = reader.ReadShortString({Kind::Header});
   const std::int32_t numbers = reader.ReadLong({Kind::PrefCount});
   if (numbers > static_cast<std::int32_t>(pPref.size())) {
-    throw ConversionError("プリファレンス数値が" + Str(numbers) + "個あり、読み込める" +
+    throw OutOfBoundsException("プリファレンス数値が" + Str(numbers) + "個あり、読み込める" +
                           Str(static_cast<std::int64_t>(pPref.size())) + "個を超えています。");
   }
   for (std::int32_t i = 0; i < numbers; ++i) {
@@ -111,7 +104,7 @@ std::string ListConverter::ReadPreferenceBlock(LegacyDocumentReader& reader) {
   }
   const std::int32_t strings = reader.ReadLong({Kind::StringCount});
   if (strings > static_cast<std::int32_t>(pPrefS.size())) {
-    throw ConversionError("プリファレンス文字列が" + Str(strings) + "個あり、読み込める" +
+    throw OutOfBoundsException("プリファレンス文字列が" + Str(strings) + "個あり、読み込める" +
                           Str(static_cast<std::int64_t>(pPrefS.size())) + "個を超えています。");
   }
   for (std::int32_t i = 0; i < strings; ++i) {
@@ -125,7 +118,7 @@ void ListConverter::FileConvPref(LineSink& out) const { WritePref(pPref, pPrefS,
 
 void ListConverter::ReadColumns(LegacyDocumentReader& reader, std::int32_t columnCount) {
   if (columnCount > kMaxColumns) {
-    throw ConversionError("列が" + Str(columnCount) + "列あり、読み込める" + Str(kMaxColumns) +
+    throw OutOfBoundsException("列が" + Str(columnCount) + "列あり、読み込める" + Str(kMaxColumns) +
                           "列を超えています。");
   }
   std::int64_t namesLeft = kMaxColumnNames;
@@ -185,10 +178,8 @@ bool ListConverter::CheckMulti(const FolderItem& file) {
     for (std::int32_t i = 0; i < 4; ++i) third = reader.ReadShortString({Kind::PrefNumber, i});
     stream->Close();
     return Val(version) == 1.0 && DoubleToInt32(Val(third)) > 0;
-  } catch (const ConversionError&) {
-    return false;  // a document this short is not a multi-list one
   } catch (const FrameworkError&) {
-    return false;  // nor is one that cannot be opened or read
+    return false;  // a document too short, or one that cannot be opened or read
   }
 }
 

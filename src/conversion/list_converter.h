@@ -34,7 +34,7 @@ class ListConverter {
   void FileConvPref(LineSink& out) const;
   // Reads the column, colour and row blocks into pCinfo, pCname and pCcolor
   // (appending) and writes one `csv` line per row, one row in memory at a
-  // time. Throws ConversionError when the document ends early.
+  // time. Throws ReadError when the document ends early.
   void FileConvCSV(LegacyDocumentReader& reader, std::int32_t columnCount, std::int32_t rowCount,
                    LineSink& out);
   // `colAttr` from pCinfo, pCname and pCcolor.

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "conversion_error.h"
+#include "platform/errors.h"
 #include "platform/system_error_text.h"
 #include "platform/text_output_stream.h"
 
@@ -34,11 +34,11 @@ PackageWriter::PackageWriter(const FolderItem& target) : target_(target) {
   std::error_code ignored;
   // Nothing is written through a link, whatever it points at.
   if (std::filesystem::is_symlink(std::filesystem::symlink_status(target_.Path(), ignored))) {
-    throw ConversionError("変換先の「" + target_.AbsolutePath() +
+    throw NilObjectException("変換先の「" + target_.AbsolutePath() +
                           "」はシンボリックリンクです。リンクの先には書き込みません。");
   }
   if (target_.Exists() && !target_.Directory()) {
-    throw ConversionError("変換先の「" + target_.AbsolutePath() +
+    throw NilObjectException("変換先の「" + target_.AbsolutePath() +
                           "」には、フォルダではない項目が既にあります。");
   }
   const bool existed = target_.Exists();
@@ -47,7 +47,7 @@ PackageWriter::PackageWriter(const FolderItem& target) : target_(target) {
     // the system's reason.
     const int error = ::mkdir(target_.Path().c_str(), 0777) == 0 ? 0 : errno;
     if (error != 0) {
-      throw ConversionError("変換先のフォルダ「" + target_.AbsolutePath() +
+      throw NilObjectException("変換先のフォルダ「" + target_.AbsolutePath() +
                             "」を作成できませんでした（" + SystemErrorText(error) + "）。");
     }
   }
@@ -75,7 +75,7 @@ LineSink& PackageWriter::Open(const std::string& name) {
   // A folder in the way would make the final rename fail after other files
   // had already been replaced.
   if (file.Directory()) {
-    throw ConversionError("変換先のパッケージの中に「" + name +
+    throw NilObjectException("変換先のパッケージの中に「" + name +
                           "」という名前のフォルダがあるため、書き込めません。");
   }
   files_.push_back(std::make_unique<FileSink>(name, file.CreateTextFile()));

@@ -13,8 +13,8 @@
 class PackageWriter {
  public:
   // Makes the package folder at `target` when there is none. Throws
-  // ConversionError when a link or something that is not a folder has that
-  // name, or the folder cannot be made.
+  // NilObjectException when a link or something that is not a folder has
+  // that name, or the folder cannot be made.
   explicit PackageWriter(const FolderItem& target);
   // Without a Commit: removes the temporaries, and the package folder when
   // this writer made it (with the files a failed Commit had put in place;
@@ -24,9 +24,9 @@ class PackageWriter {
   PackageWriter& operator=(const PackageWriter&) = delete;
 
   // A sink onto the temporary of the package file `name` ("pref", "csv",
-  // ...), valid until Commit or destruction. Throws ConversionError when the
-  // package holds a folder of that name; the sink's failures to create or
-  // write throw NilObjectException naming the file and the system's reason.
+  // ...), valid until Commit or destruction. Throws NilObjectException when
+  // the package holds a folder of that name; the sink's failures to create
+  // or write throw it too, naming the file and the system's reason.
   LineSink& Open(const std::string& name);
   // Finishes every temporary, then puts them in place in the order they were
   // opened, and removes temporaries of the package's files that an earlier

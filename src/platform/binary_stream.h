@@ -1,10 +1,17 @@
 #pragma once
-// Reads the legacy binary encoding front to back: big-endian Int32, Pascal
-// strings, raw byte runs. A read past the end throws ReadError ("the document
-// ends early"); it never yields zeros. Lengths are checked against the bytes
-// left before anything is allocated. Reads are buffered, so a file of any
-// size is read in constant memory.
+// Reads the legacy binary encoding front to back, from a file or from bytes
+// in memory: big-endian Int32, Pascal strings, byte runs into the caller's
+// memory. A read past the end throws ReadError at the offset where the read
+// began; it never yields zeros, and a length is checked against the bytes
+// left before anything is allocated.
+//
+// A file is read through one buffer, neither zero-filled nor read whole:
+// the first refill reads a few kilobytes, later ones more, so that opening a
+// document to read its first fields costs little and a long document is
+// still read in large blocks. Runs longer than the buffer go straight from
+// the file into the caller's memory.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -14,21 +21,44 @@ class BinaryStream {
  public:
   // Opens a file read-only; throws NilObjectException when it cannot.
   static std::unique_ptr<BinaryStream> Open(const std::filesystem::path& path);
-  // Reads from a copy of `bytes` (tests, fuzzing).
+  // Reads from `bytes` (tests, fuzzing).
   static std::unique_ptr<BinaryStream> FromBytes(std::string bytes);
 
-  virtual ~BinaryStream() = default;
+  ~BinaryStream();
+  BinaryStream(const BinaryStream&) = delete;
+  BinaryStream& operator=(const BinaryStream&) = delete;
 
   // Signed 32-bit, big-endian.
-  virtual std::int32_t ReadLong() = 0;
+  std::int32_t ReadLong();
   // One length byte, then that many bytes.
-  virtual std::string ReadPString() = 0;
+  std::string ReadPString();
   // Exactly n bytes; n below 0 or beyond the bytes left throws ReadError.
-  virtual std::string Read(std::int64_t n) = 0;
-  // Exactly `size` bytes into the caller's memory, with no copy kept here.
-  virtual void ReadInto(char* into, std::size_t size) = 0;
-  // Bytes from the start of the data.
-  virtual std::uint64_t Position() const = 0;
-  virtual std::uint64_t Length() const = 0;
-  virtual void Close() = 0;
+  std::string Read(std::int64_t n);
+  // Exactly `size` bytes into the caller's memory.
+  void ReadInto(char* into, std::size_t size);
+
+  // Bytes from the start of the data to the next unread byte, and in all.
+  std::uint64_t Position() const { return base_ + next_; }
+  std::uint64_t Length() const { return length_; }
+  std::uint64_t Left() const { return length_ - Position(); }
+  // Further reads throw; the position stays where it was.
+  void Close();
+
+ private:
+  BinaryStream() = default;
+  // Makes `count` (at most the buffer's size) unread bytes available.
+  void Fill(std::size_t count);
+  std::size_t ReadSome(char* into, std::size_t room);
+  [[noreturn]] void FailEndsEarly(std::uint64_t wanted) const;
+
+  int fd_ = -1;
+  bool closed_ = false;
+  std::string bytes_;                 // all of them, for bytes held in memory
+  std::unique_ptr<char[]> buffer_;    // a file's, made at the first refill
+  std::size_t refill_ = 0;            // bytes the next refill asks for
+  const char* window_ = nullptr;      // bytes_ or buffer_
+  std::size_t next_ = 0;              // first unread byte of the window
+  std::size_t end_ = 0;               // one past the last valid byte of it
+  std::uint64_t base_ = 0;            // offset in the data of window_[0]
+  std::uint64_t length_ = 0;
 };

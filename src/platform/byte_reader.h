@@ -43,7 +43,6 @@ class ByteReader {
     Need(n);
     pos_ += static_cast<std::size_t>(n);
   }
-  std::uint8_t U8() { return static_cast<std::uint8_t>(Number(1)); }
   std::uint16_t U16() { return static_cast<std::uint16_t>(Number(2)); }
   std::uint32_t U24() { return Number(3); }
   std::uint32_t U32() { return Number(4); }

@@ -24,7 +24,7 @@ std::string FinderInfo::Creator() const {
 }
 
 std::uint16_t FinderInfo::Flags() const {
-  return static_cast<std::uint16_t>((bytes_[8] << 8) | bytes_[9]);
+  return static_cast<std::uint16_t>(BigEndian(reinterpret_cast<const char*>(bytes_.data()) + 8, 2));
 }
 
 void FinderInfo::SetFlags(std::uint16_t flags) {

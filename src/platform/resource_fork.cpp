@@ -1,5 +1,6 @@
 #include "platform/resource_fork.h"
 
+#include <algorithm>
 #include <memory>
 #include <string_view>
 
@@ -52,60 +53,72 @@ Header ReadHeader(std::uint64_t size, const RangeReader& read) {
   return h;
 }
 
-}  // namespace
+// The references of one type: `refs` over its list, `data` the data's length.
+void ReadReferencesOfType(const std::string& type, ByteReader refs, std::uint32_t count,
+                          std::uint32_t dataLength, std::vector<ResourceFork::Resource>& out) {
+  for (std::uint32_t r = 0; r < count; ++r) {
+    const std::int16_t id = refs.I16();
+    refs.Skip(3);  // name offset, attributes
+    const std::uint64_t offsetAt = refs.Offset();
+    const std::uint32_t offset = refs.U24();
+    refs.Skip(4);  // handle
+    if (!ByteReader::Fits(dataLength, offset, 4))
+      Refuse("リソースの位置がリソースデータの外にあります", offsetAt);
+    out.push_back(ResourceFork::Resource{type, id, offset});
+  }
+}
 
-ResourceFork ResourceFork::Open(std::uint64_t size, RangeReader read) {
-  const Header header = ReadHeader(size, read);
-  std::string mapBytes(header.mapLength, '\0');
-  if (!read(header.mapOffset, mapBytes.data(), mapBytes.size()))
-    Refuse("リソースマップを読み込めません", header.mapOffset);
-  // Offsets in errors count from the fork's start.
-  const ByteReader map(mapBytes, header.mapOffset);
+// Every reference of the map, type by type. Offsets in errors count from the
+// fork's start.
+std::vector<ResourceFork::Resource> ReadReferences(const ByteReader& map, const Header& header) {
   ByteReader mapHeader = map;
   mapHeader.Skip(24);
   const std::uint16_t typeListOffset = mapHeader.U16();
   if (!ByteReader::Fits(header.mapLength, typeListOffset, 2))
     Refuse("型の一覧の位置がリソースマップの外にあります", header.mapOffset + 24);
   ByteReader typeList = map.Sub(typeListOffset, header.mapLength - typeListOffset,
-                                           "型の一覧の位置がリソースマップの外にあります");
+                                "型の一覧の位置がリソースマップの外にあります");
   const std::uint32_t typeCount = (typeList.U16() + 1u) & 0xFFFFu;
   if (!typeList.CanRead(std::uint64_t{typeCount} * kTypeEntrySize))
-    Refuse("型の一覧がリソースマップに収まりません", header.mapOffset + typeListOffset);
-
-  ResourceFork fork;
+    Refuse("型の一覧がリソースマップに収まりません", typeList.Offset() - 2);
+  std::vector<ResourceFork::Resource> resources;
   // Lists that overlap could make a small map claim billions of references:
   // together they may hold no more entries than the map has room for.
   std::uint64_t totalReferences = 0;
   for (std::uint32_t t = 0; t < typeCount; ++t) {
-    const std::uint64_t entryAt = header.mapOffset + typeListOffset + typeList.Position();
+    const std::uint64_t entryAt = typeList.Offset();
     const std::string type = typeList.String(4);
     const std::uint32_t count = typeList.U16() + 1u;
-    const std::uint16_t referenceOffset = typeList.U16();
+    const std::uint64_t length = std::uint64_t{count} * kReferenceSize;
     // Reference lists count from the type list's own start.
-    if (!ByteReader::Fits(typeList.Size(), referenceOffset, std::uint64_t{count} * kReferenceSize))
+    const std::uint16_t referenceOffset = typeList.U16();
+    if (!ByteReader::Fits(typeList.Size(), referenceOffset, length))
       Refuse("参照の一覧がリソースマップに収まりません", entryAt);
-    ByteReader refs = typeList.Sub(referenceOffset, std::uint64_t{count} * kReferenceSize,
-                                   "参照の一覧がリソースマップに収まりません");
     totalReferences += count;
     if (totalReferences * kReferenceSize > header.mapLength)
       Refuse("参照の数がリソースマップに収まりません", entryAt);
-    for (std::uint32_t r = 0; r < count; ++r) {
-      const std::uint64_t referenceAt = header.mapOffset + typeListOffset + referenceOffset +
-                                        std::uint64_t{r} * kReferenceSize;
-      const std::int16_t id = refs.I16();
-      refs.Skip(3);  // name offset, attributes
-      const std::uint32_t offset = refs.U24();
-      refs.Skip(4);  // handle
-      if (!ByteReader::Fits(header.dataLength, offset, 4))
-        Refuse("リソースの位置がリソースデータの外にあります", referenceAt + 5);
-      fork.resources_.push_back(Resource{type, id, offset});
-    }
+    ReadReferencesOfType(type, typeList.Sub(referenceOffset, length, "参照の一覧が外にあります"),
+                         count, header.dataLength, resources);
   }
-  if (fork.resources_.empty()) {
-    std::string area(std::min<std::uint64_t>(size, kPlaceholderArea), '\0');
-    if (read(0, area.data(), area.size()) && area.find(kPlaceholderText) != std::string::npos)
-      Refuse("macOS が置いた空のフォークです", kHeaderSize);
-  }
+  return resources;
+}
+
+bool IsPlaceholder(std::uint64_t size, const RangeReader& read) {
+  std::string area(std::min<std::uint64_t>(size, kPlaceholderArea), '\0');
+  return read(0, area.data(), area.size()) && area.find(kPlaceholderText) != std::string::npos;
+}
+
+}  // namespace
+
+ResourceFork ResourceFork::Open(std::uint64_t size, RangeReader read) {
+  const Header header = ReadHeader(size, read);
+  std::string map(header.mapLength, '\0');
+  if (!read(header.mapOffset, map.data(), map.size()))
+    Refuse("リソースマップを読み込めません", header.mapOffset);
+  ResourceFork fork;
+  fork.resources_ = ReadReferences(ByteReader(map, header.mapOffset), header);
+  if (fork.resources_.empty() && IsPlaceholder(size, read))
+    Refuse("macOS が置いた空のフォークです", kHeaderSize);
   fork.read_ = std::move(read);
   fork.dataOffset_ = header.dataOffset;
   fork.dataLength_ = header.dataLength;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "globals.h"
+#include "legacy_document_reader.h"
 #include "platform/binary_stream.h"
 #include "platform/errors.h"
 #include "platform/folder_item.h"
@@ -17,24 +18,31 @@
 
 namespace {
 
+using Kind = LegacyDocumentReader::Kind;
+
 // Entries 17, 18 and 19 of the preference strings are long strings (an Int32
 // length, then the bytes); every other entry is a short string.
 bool IsLongString(std::int32_t index) { return index >= 17 && index <= 19; }
 
+// Far beyond any preference string; what keeps a hostile file from holding
+// much memory for the whole run.
+constexpr std::int32_t kMaxLongString = 1 << 20;
+
 // The file's layout, front to back. Every entry the file counts is read, so
 // that one past the arrays' ends cannot shift what follows; only the entries
 // that have a slot are stored.
-void ReadPrefs(BinaryStream& stream) {
-  stream.ReadPString();  // the header: its content is not tested
-  const std::int32_t numberCount = stream.ReadLong();
+void ReadPrefs(LegacyDocumentReader& reader) {
+  reader.ReadShortString({Kind::Header});  // its content is not tested
+  const std::int32_t numberCount = reader.ReadLong({Kind::PrefCount});
   for (std::int32_t i = 0; i < numberCount; ++i) {
-    const std::int32_t value = DoubleToInt32(Val(stream.ReadPString()));
+    const std::int32_t value = DoubleToInt32(Val(reader.ReadShortString({Kind::PrefNumber, i})));
     if (static_cast<std::size_t>(i) < gPref.size()) gPref[i] = value;
     YieldToUI();
   }
-  const std::int32_t stringCount = stream.ReadLong();
+  const std::int32_t stringCount = reader.ReadLong({Kind::StringCount});
   for (std::int32_t i = 0; i < stringCount; ++i) {
-    std::string text = IsLongString(i) ? stream.Read(stream.ReadLong()) : stream.ReadPString();
+    std::string text = IsLongString(i) ? reader.ReadLongString({Kind::PrefString, i}, kMaxLongString)
+                                       : reader.ReadShortString({Kind::PrefString, i});
     if (static_cast<std::size_t>(i) < gPrefS.size()) {
       gPrefS[i] = DefineEncoding(std::move(text), Encodings::ShiftJIS());
     }
@@ -77,7 +85,8 @@ void LoadPrefFrom(const FolderItem& file) {
   }
   if (!stream) return;
   try {
-    ReadPrefs(*stream);
+    LegacyDocumentReader reader(*stream);
+    ReadPrefs(reader);
   } catch (const ReadError&) {
     // The file ends early (or cannot be read on): what was read before the
     // end stays, the rest keeps its start-up value. Start-up goes on.

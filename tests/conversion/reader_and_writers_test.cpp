@@ -1,83 +1,16 @@
-// The document reader, and the package writers one by one: `pref` and
-// `colAttr` from their inputs, and the XML text and CSV cells they are made of.
+// The package writers one by one: `pref` and `colAttr` from their inputs,
+// and the XML text and CSV cells they are made of.
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <functional>
-
 #include "conversion/col_attr_writer.h"
-#include "conversion/conversion_error.h"
 #include "conversion/csv_cell.h"
-#include "conversion/legacy_document_reader.h"
 #include "conversion/pref_writer.h"
 #include "conversion/xml_text.h"
 #include "conversion_fixture_helpers.h"
-#include "platform/binary_stream.h"
 #include "rfc4180_helpers.h"
 #include "strict_xml_helpers.h"
 
 namespace {
-
-using Kind = LegacyDocumentReader::Kind;
-using legacy::Long;
-
-TEST(LegacyDocumentReader, ReadsTheThreeFieldFormsAndCellsLargerThanItsReadAhead) {
-  const std::string longest(255, 'F');  // a length byte above 127 is still a length
-  std::string bytes = Long(-2) + "\x03T:1" + std::string(1, '\0') + "\xFF" + longest;
-  std::vector<std::string> cells;
-  for (std::size_t size : {10u, 300000u, 3u, 1000000u, 0u, 70000u}) {
-    cells.push_back(std::string(size, static_cast<char>('a' + cells.size())));
-    legacy::AppendLongString(bytes, cells.back());
-  }
-  const auto stream = BinaryStream::FromBytes(bytes + Long(77));
-  LegacyDocumentReader reader(*stream);
-  EXPECT_EQ(reader.ReadLong({Kind::PrefCount}), -2);
-  EXPECT_EQ(reader.ReadShortString({Kind::Header}), "T:1");
-  EXPECT_EQ(reader.ReadShortString({Kind::PrefString}), "");
-  EXPECT_EQ(reader.ReadShortString({Kind::PrefString}), longest);
-  std::string cell;
-  for (const std::string& expected : cells) {
-    reader.ReadLongString({Kind::Cell}, INT_MAX, cell);
-    EXPECT_EQ(cell, expected);
-  }
-  EXPECT_EQ(reader.ReadLong({Kind::ColumnColour}), 77);
-  EXPECT_THROW(reader.ReadLong({Kind::ColumnColour}), ConversionError);
-}
-
-TEST(LegacyDocumentReader, NamesTheFieldAndWhereItFailed) {
-  const struct {
-    std::string bytes;
-    std::function<void(LegacyDocumentReader&)> read;
-    std::string reason;
-  } cases[] = {
-      {Long(-2),
-       [](auto& r) {
-         r.ReadLongString({Kind::ColumnName, 2}, INT_MAX);
-       },
-       "3列目の列名の長さが負の値（-2）です（先頭から0バイト目）。"},
-      {"\x01x" + Long(INT_MAX) + "a",
-       [](auto& r) {
-         r.ReadShortString({Kind::Header}), r.ReadLongString({Kind::Cell, 4, 1}, INT_MAX);
-       },
-       "5行目・2列目のセルの長さ（2147483647バイト）が書類の残り（1バイト）を超えています"
-       "（先頭から2バイト目）。"},
-      {Long(17) + std::string(17, 'x'),
-       [](auto& r) {
-         r.ReadLongString({Kind::Cell, 0, 2}, 16);
-       },
-       "1行目・3列目のセルが長すぎます（17バイト、読み込めるのは16バイトまで）（先頭から0バイト目）。"},
-  };
-  for (const auto& c : cases) {
-    const auto stream = BinaryStream::FromBytes(c.bytes);
-    LegacyDocumentReader reader(*stream);
-    try {
-      c.read(reader);
-      ADD_FAILURE() << c.reason << ": read without complaint";
-    } catch (const ConversionError& e) {
-      EXPECT_EQ(e.what(), c.reason);
-    }
-  }
-}
 
 std::string Pref(const std::array<std::int32_t, 51>& pPref,
                  const std::array<std::string, 21>& pPrefS,
