@@ -193,20 +193,6 @@ TEST_F(ListConverterTest, PropertyListsStayXmlWhateverTheNamesHold) {
   EXPECT_EQ(ValueLineAfter(p.window, "winWidth"), "<real>&amp;</real>");
 }
 
-TEST_F(ListConverterTest, ConvertingNeverChangesTheSource) {
-  WriteDocument("keep.tvr", kSmallDocument, legacy::WPosFork("30\t60\t700\t500"));
-  WriteDocument("bad.tvr", kSmallDocument.substr(0, 30));
-  const FolderSnapshot before = Snapshot(scratch.path());
-  std::filesystem::create_directory(scratch.path() / "out");
-  for (const char* name : {"keep.tvr", "bad.tvr"}) {
-    const FolderItem source(scratch.path() / name);
-    converter.FileConv(source, FolderItem(scratch.path() / "out" / (std::string(name) + ".tvrmd")));
-    converter.CheckMulti(source);
-  }
-  std::filesystem::remove_all(scratch.path() / "out");
-  EXPECT_EQ(Snapshot(scratch.path()), before);
-}
-
 // The fourth preference number, only where the document has four numbers.
 TEST_F(ListConverterTest, CheckMulti) {
   const auto bytes = [](const char* header, std::vector<std::string> numbers,

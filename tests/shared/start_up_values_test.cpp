@@ -61,9 +61,11 @@ class StartUpValuesTest : public ::testing::Test {
     saved_ ? ::setenv("XDG_CONFIG_HOME", saved_->c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
     gReleaseGlobals();
   }
-  void LoadBytes(const std::string& bytes) {
+  // `size`: the file's size when longer than `bytes` (a sparse tail).
+  void LoadBytes(const std::string& bytes, std::uint64_t size = 0) {
     fs::create_directories(folder_);
     WriteBytes(folder_ / "pref", bytes);
+    if (size > bytes.size()) fs::resize_file(folder_ / "pref", size);
     LoadPrefFrom(FolderItem(folder_ / "pref"));
   }
 
@@ -74,7 +76,9 @@ class StartUpValuesTest : public ::testing::Test {
 };
 
 TEST_F(StartUpValuesTest, CountedEntriesFillTheirSlotsAndTheRestKeepTheirStartValues) {
-  // One number, then 20 strings of which entry 17, a long string, has length -1.
+  // One number, then 20 strings of which entry 17, a long string, has a
+  // negative length, or one far beyond any preference string that the file
+  // (sparse) does hold.
   std::string badLength = ShortString("h") + Long(1) + ShortString("1") + Long(20);
   for (const auto& text : Numbered(17, "s")) badLength += ShortString(text);
   const struct {
@@ -82,18 +86,20 @@ TEST_F(StartUpValuesTest, CountedEntriesFillTheirSlotsAndTheRestKeepTheirStartVa
     std::string bytes;
     int numbers, strings;  // how many slots, from 0, hold the file's entries
     std::int64_t yields;
+    std::uint64_t size = 0;
   } cases[] = {
       {"entries 17 to 19 are long, 20 short again", PrefBytes({}, Numbered(21, "s")), 0, 21, 21},
       {"52 numbers: one read and ignored", PrefBytes(Numbered(52), Numbered(1, "s")), 51, 1, 53},
       {"25 strings: four read and ignored", PrefBytes(Numbered(1), Numbered(25, "s")), 1, 21, 26},
       {"negative counts read nothing", ShortString("h") + Long(-3) + Long(-1), 0, 0, 0},
       {"negative long string length", badLength + Long(-1) + "short", 1, 17, 18},
+      {"2 GiB long string", badLength + Long(0x7FFFFFFF), 1, 17, 18, 0x7FFFFFFFull + 200},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     gReleaseGlobals();
     services_.yields = 0;
-    LoadBytes(c.bytes);
+    LoadBytes(c.bytes, c.size);
     EXPECT_EQ(gPref, Sequence(c.numbers));
     EXPECT_EQ(gPrefS, Strings(c.strings));
     EXPECT_EQ(services_.yields, c.yields);
