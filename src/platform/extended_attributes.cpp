@@ -1,22 +1,11 @@
 #include "platform/extended_attributes.h"
 
-#include <atomic>
 #include <cerrno>
 
 #if defined(__linux__) || defined(__APPLE__)
 #include <sys/types.h>
 #include <sys/xattr.h>
 #define TAVR_HAVE_XATTR 1
-#endif
-
-#if defined(__linux__)
-#include <sys/syscall.h>
-#include <unistd.h>
-// listxattrat arrived in Linux 6.13 with the same number on every
-// architecture that uses the common table; older C libraries do not name it.
-#if !defined(SYS_listxattrat) && (defined(__x86_64__) || defined(__aarch64__))
-#define SYS_listxattrat 465
-#endif
 #endif
 
 namespace xattrs {
@@ -53,57 +42,25 @@ std::vector<std::string> SplitNames(const char* buffer, std::size_t size) {
   return names;
 }
 
-// Calls `list(buffer, size)` with a stack buffer first, then with a buffer of
-// the size the system reports, a few times over in case the list grows.
-template <typename ListFn>
-std::vector<std::string> ListWith(ListFn list) {
+}  // namespace
+
+std::vector<std::string> List(const std::string& path) {
+  // A stack buffer first: most items have few attributes or none. Then a
+  // buffer of the size the system reports, a few times over in case the list
+  // grows meanwhile.
   char small[1024];
-  ssize_t n = list(small, sizeof small);
+  ssize_t n = SysList(path.c_str(), small, sizeof small);
   if (n >= 0) return SplitNames(small, static_cast<std::size_t>(n));
   if (errno != ERANGE) return {};
   for (int attempt = 0; attempt < 4; ++attempt) {
-    ssize_t needed = list(nullptr, 0);
-    if (needed <= 0) return {};
-    if (static_cast<std::size_t>(needed) > kMaxValueSize) return {};
+    const ssize_t needed = SysList(path.c_str(), nullptr, 0);
+    if (needed <= 0 || static_cast<std::size_t>(needed) > kMaxValueSize) return {};
     std::string buffer(static_cast<std::size_t>(needed), '\0');
-    n = list(buffer.data(), buffer.size());
+    n = SysList(path.c_str(), buffer.data(), buffer.size());
     if (n >= 0) return SplitNames(buffer.data(), static_cast<std::size_t>(n));
     if (errno != ERANGE) return {};
   }
   return {};
-}
-
-#if defined(__linux__) && defined(SYS_listxattrat)
-std::atomic<bool> gListAtMissing{false};
-#endif
-
-}  // namespace
-
-std::vector<std::string> List(const std::string& path) {
-  const char* p = path.c_str();
-  return ListWith([p](char* buffer, std::size_t size) { return SysList(p, buffer, size); });
-}
-
-std::vector<std::string> ListAt(int dirFd, const std::string& folderPath, const std::string& name) {
-#if defined(__linux__) && defined(SYS_listxattrat)
-  if (dirFd >= 0 && !gListAtMissing.load(std::memory_order_relaxed)) {
-    const char* n = name.c_str();
-    bool missing = false;
-    std::vector<std::string> names = ListWith([&](char* buffer, std::size_t size) -> ssize_t {
-      long r = ::syscall(SYS_listxattrat, dirFd, n, 0u, buffer, size);
-      if (r < 0 && (errno == ENOSYS || errno == EPERM)) missing = true;  // EPERM: seccomp
-      return static_cast<ssize_t>(r);
-    });
-    if (!missing) return names;
-    gListAtMissing.store(true, std::memory_order_relaxed);
-  }
-#else
-  (void)dirFd;
-#endif
-  std::string path = folderPath;
-  if (path.empty() || path.back() != '/') path += '/';
-  path += name;
-  return List(path);
 }
 
 std::optional<std::string> Get(const std::string& path, const std::string& name,
@@ -151,7 +108,6 @@ bool UserAttributesSupported(const std::string& path) {
 #else  // no extended attributes on this platform
 
 std::vector<std::string> List(const std::string&) { return {}; }
-std::vector<std::string> ListAt(int, const std::string&, const std::string&) { return {}; }
 std::optional<std::string> Get(const std::string&, const std::string&, std::size_t) {
   return std::nullopt;
 }

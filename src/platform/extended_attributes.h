@@ -19,16 +19,11 @@ namespace xattrs {
 inline constexpr std::size_t kMaxValueSize = 64u << 20;
 
 // Paths are taken as plain strings (a std::filesystem::path converts to one)
-// so that the scan's hot path never parses a path into components.
+// so that a folder scan never parses a path into components.
 
 // The names of the item's attributes, in the order the system gives them;
 // empty when there are none or they cannot be read.
 std::vector<std::string> List(const std::string& path);
-
-// The same for the entry `name` of the folder `folderPath`, open as `dirFd`:
-// the descriptor saves the path walk where the system can (listxattrat,
-// Linux 6.13 and later); elsewhere, or with dirFd -1, the full path is used.
-std::vector<std::string> ListAt(int dirFd, const std::string& folderPath, const std::string& name);
 
 // The attribute's value; nullopt when absent, unreadable or larger than
 // `maxSize`.

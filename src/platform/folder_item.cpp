@@ -1,32 +1,31 @@
 #include "platform/folder_item.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <limits>
-#include <system_error>
+#include <map>
 #include <utility>
-#include <vector>
 
 #include "platform/binary_stream.h"
 #include "platform/directory_listing.h"
 #include "platform/errors.h"
 #include "platform/extended_attributes.h"
 #include "platform/mac_metadata.h"
-#include "platform/read_ahead.h"
 #include "platform/resource_fork.h"
+#include "platform/strings.h"
 #include "platform/text_output_stream.h"
 
 // How items stay cheap.
 //
 // A FolderItem is one shared State: its absolute path as plain text (never
-// parsed into components on the scan's path), what the listing that handed
-// it out said about it, and its metadata once read. Items handed out by
-// Item(i) point at the Folder that listed them. A Folder holds its sorted
-// listing, an open descriptor (so that revalidating is one fstat, and a
-// child's attribute names are listed without a path walk), the helpers'
-// read-ahead of its items' attribute names and of its next sub-folders'
-// listings (ReadAhead), and, made when first needed, its own parent Folder,
-// so that the ancestors of everything a scan hands out are looked at once.
+// parsed into components on a walk), what the listing that handed it out said
+// about it, and its metadata once read. Items handed out by Item(i) point at
+// the Folder that listed them. A Folder holds its sorted listing, the carrier
+// folders looked into inside it, and, made when first needed, its own parent
+// Folder, so that the ancestors of everything a walk hands out are looked at
+// once. The folder last read or revalidated also holds an open descriptor, so
+// that revalidating it again is one fstat.
 //
 // Count() revalidates the listing with one fstat: the listing is read again
 // only when the folder's stamp (inode, mtime, ctime) changed, or when it was
@@ -34,44 +33,25 @@
 // left the stamp as it was (DirectoryListing::Read). Item(i) answers from the
 // listing that the last Count() saw, so the two always agree.
 //
-// An item's Finder info is read once per State: which metadata attributes it
-// has (one listing of its attribute names), their values only where present,
-// then the AppleDouble files that the cached listings say exist ("._NAME",
-// ".AppleDouble/NAME", the __MACOSX mirrors). Items made from a path, which
-// no listing vouches for, try those files directly.
+// An item's metadata is read once per State, from the carriers that
+// mac_metadata::CarrierLocations names. It asks which entries exist; a Folder
+// answers from its listing when it has one, reads a carrier folder (__MACOSX,
+// .AppleDouble and the folders inside them) when first asked, and looks for
+// an entry of any other folder with one lstat, remembered.
 //
 // Symbolic links are not followed when telling folders from files: a link to
 // a folder is not a Directory(), so a walk over Item() always ends. Metadata,
 // Count() and the streams do follow links.
-//
-// FolderItems are used from one thread at a time, like the framework they
-// stand for; only ReadAhead has helper threads, behind its own
-// synchronisation. A sub-folder's listing read ahead is taken only if the
-// folder's stamp is still the one it was read with.
 
 namespace {
 
-bool IsRootPath(const std::string& path) { return path == "/"; }
+bool IsRootPath(std::string_view path) { return path == "/"; }
 
-std::string JoinPath(const std::string& folder, std::string_view name) {
-  std::string path;
-  path.reserve(folder.size() + 1 + name.size());
-  path += folder;
-  if (path.empty() || path.back() != '/') path += '/';
-  path += name;
-  return path;
-}
-
-std::string ParentPath(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos || slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  if (IsRootPath(path)) return std::string();
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+// True when `path` is `folder` or inside it.
+bool IsWithin(std::string_view path, std::string_view folder) {
+  if (IsRootPath(folder)) return true;
+  return path.substr(0, folder.size()) == folder &&
+         (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
 // Absolute, with "." and ".." resolved lexically, no trailing separator.
@@ -97,86 +77,51 @@ bool LstatIsDirectory(const std::string& path) {
 struct Folder;
 using FolderPtr = std::shared_ptr<Folder>;
 
-// One folder: its cached listing and what is derived from it.
+// The folder whose descriptor is open; at most one is, the one last read or
+// revalidated (the folder a walk is in), however deep the tree.
+Folder* gDescriptorHolder = nullptr;
+
+// One folder: its cached listing and what is looked up in it.
 struct Folder {
-  explicit Folder(std::string p, bool keepDescriptor = true)
-      : path(std::move(p)),
-        name(BaseName(path)),
-        isRoot(IsRootPath(path)),
-        keepDescriptor(keepDescriptor) {}
-  ~Folder() {
-    if (readAhead) readAhead->Cancel();
-    if (pending.readAhead) pending.readAhead->Cancel();
-  }
+  Folder(std::string folderPath, bool inCarrier) : path(std::move(folderPath)), carrier(inCarrier) {}
+  ~Folder() { ReleaseDescriptor(); }
   Folder(const Folder&) = delete;
   Folder& operator=(const Folder&) = delete;
 
   const std::string path;
-  const std::string name;
-  const bool isRoot;
-  const bool keepDescriptor;  // false for the metadata folders looked into
+  // A carrier folder or one inside it: read by path when first looked into,
+  // never revalidated.
+  const bool carrier;
+  FolderPtr parent;  // made when first needed (ParentOf); none for a carrier
+  int fd = -1;       // -1: revalidated and read by path
+  std::unique_ptr<const DirectoryListing> listing;
+  bool stale = false;  // this layer changed the folder
+  // Carrier folders inside this one, and entries looked for without a
+  // listing; both forgotten when the folder is read again.
+  std::map<std::string, FolderPtr, std::less<>> inside;
+  std::map<std::string, bool, std::less<>> probed;
 
-  FolderPtr parent;                       // made when first needed, see ParentOf
-  std::shared_ptr<FolderDescriptor> dir;  // null: revalidated and read by path
-  std::shared_ptr<const DirectoryListing> listing;
-  std::shared_ptr<ReadAhead> readAhead;  // for `listing`'s items
-  ReadAhead::Subfolder pending;          // read ahead by a helper, not yet checked
-  std::uint64_t version = 0;             // raised whenever `listing` is replaced
-  bool stale = false;                    // this layer changed the folder
+  // Opens the descriptor, closing the one another folder held; without one
+  // (not a folder, none left) the folder goes by path.
+  void HoldDescriptor() {
+    if (fd >= 0 || carrier) return;
+    if (gDescriptorHolder) gDescriptorHolder->ReleaseDescriptor();
+    fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) gDescriptorHolder = this;
+  }
 
-  // Without a listing, whether the metadata folders exist is probed once.
-  int probedMacosx = -1;
-  int probedAppleDouble = -1;
-
-  // Derived from the listing; made again when `version` moves on.
-  std::uint64_t mirrorsVersion = std::numeric_limits<std::uint64_t>::max();
-  std::vector<FolderPtr> mirrors;
-  std::uint64_t appleDoubleVersion = std::numeric_limits<std::uint64_t>::max();
-  FolderPtr appleDouble;
-
-  int fd() const { return dir ? dir->get() : -1; }
-
-  // Opens the descriptor if the budget allows; false when the path is not a
-  // folder that can be opened (then there is nothing to list).
-  bool EnsureDescriptor() {
-    if (dir || !keepDescriptor) return true;
-    bool isFolder = false;
-    dir = FolderDescriptor::Open(path, isFolder);
-    return dir || isFolder;
+  void ReleaseDescriptor() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+    if (gDescriptorHolder == this) gDescriptorHolder = nullptr;
   }
 
   void Load() {
     stale = false;
-    ++version;
-    if (readAhead) {
-      readAhead->Cancel();
-      readAhead.reset();
-    }
-    ReadAhead::Subfolder ahead = std::move(pending);
-    pending = ReadAhead::Subfolder();
-    if (!EnsureDescriptor()) {
-      if (ahead.readAhead) ahead.readAhead->Cancel();
-      listing = nullptr;
-      return;
-    }
-    if (ahead.listing) {
-      // Read ahead by a helper: good if the folder has not changed since.
-      FolderStamp stamp;
-      const bool ok = dir ? StampOf(dir->get(), stamp) : StampOf(path, stamp);
-      if (ok && stamp == ahead.listing->Stamp() && ahead.listing->Trusted()) {
-        listing = std::move(ahead.listing);
-        readAhead = std::move(ahead.readAhead);
-        if (readAhead) readAhead->Focus();
-        return;
-      }
-      if (ahead.readAhead) ahead.readAhead->Cancel();
-    }
-    listing = DirectoryListing::Read(fd(), path);
-    if (listing && dir) {
-      // A scan that looked at the metadata of the folder above will here too.
-      const bool wanted = parent && parent->readAhead && parent->readAhead->AttributesWanted();
-      readAhead = ReadAhead::Start(dir, path, listing, wanted);
-    }
+    inside.clear();
+    probed.clear();
+    HoldDescriptor();
+    listing = DirectoryListing::Read(fd, path);
   }
 
   // The listing as the last revalidation saw it; read if there is none.
@@ -185,77 +130,52 @@ struct Folder {
     return listing.get();
   }
 
-  // Revalidates with one stat, reading the folder again only if it changed.
+  // Revalidates with one fstat, reading the folder again only if it changed.
   const DirectoryListing* Refresh() {
-    if (!listing || stale) {
-      Load();
-      return listing.get();
-    }
+    if (!listing || stale) return Current();
+    HoldDescriptor();
     FolderStamp stamp;
-    const bool ok = dir ? StampOf(dir->get(), stamp) : StampOf(path, stamp);
-    if (!ok) {
-      // Deleted or unreadable: drop the descriptor and look again by path.
-      dir.reset();
+    if (!(fd >= 0 ? StampOf(fd, stamp) : StampOf(path, stamp))) {
+      ReleaseDescriptor();  // deleted or unreadable: look again by path
       Load();
-      return listing.get();
+    } else if (!(stamp == listing->Stamp()) || !listing->Trusted()) {
+      Load();
     }
-    if (!(stamp == listing->Stamp()) || !listing->Trusted()) Load();
     return listing.get();
   }
 
-  bool Probe(std::string_view entry, int& cache) {
-    if (cache < 0) cache = LstatIsDirectory(JoinPath(path, entry)) ? 1 : 0;
-    return cache == 1;
+  bool Contains(std::string_view name) {
+    if (listing && !stale) return listing->Contains(name);
+    if (carrier) return Current() && listing->Contains(name);
+    auto found = probed.find(name);
+    if (found == probed.end()) {
+      struct stat st;
+      const bool exists = ::lstat(JoinPath(path, name).c_str(), &st) == 0;
+      found = probed.emplace(std::string(name), exists).first;
+    }
+    return found->second;
   }
-  bool HasMacosx() {
-    if (listing && !stale) return listing->HasMacosxFolder();
-    return Probe(mac_metadata::kMacosxFolder, probedMacosx);
-  }
-  bool HasAppleDouble() {
-    if (listing && !stale) return listing->HasAppleDoubleFolder();
-    return Probe(mac_metadata::kAppleDoubleFolder, probedAppleDouble);
+
+  void Changed() {
+    stale = true;
+    probed.clear();
   }
 };
 
-FolderPtr ParentOf(const FolderPtr& folder) {
-  if (folder->isRoot) return nullptr;
-  if (!folder->parent) folder->parent = std::make_shared<Folder>(ParentPath(folder->path));
-  return folder->parent;
+// The folder's parent, which it keeps; null for the root.
+const FolderPtr& ParentOf(Folder& folder) {
+  if (!folder.parent && !IsRootPath(folder.path))
+    folder.parent = std::make_shared<Folder>(std::string(ParentPath(folder.path)), false);
+  return folder.parent;
 }
 
-// The folders that mirror `folder` in __MACOSX trees, nearest first: its own
-// __MACOSX, then, for each mirror of its parent that holds an entry of its
-// name, that entry.
-const std::vector<FolderPtr>& MirrorsOf(const FolderPtr& folder) {
-  if (folder->mirrorsVersion == folder->version) return folder->mirrors;
-  std::vector<FolderPtr> mirrors;
-  if (folder->HasMacosx()) {
-    mirrors.push_back(std::make_shared<Folder>(JoinPath(folder->path, mac_metadata::kMacosxFolder),
-                                               /*keepDescriptor=*/false));
+Folder& InsideOf(Folder& folder, std::string_view name) {
+  auto found = folder.inside.find(name);
+  if (found == folder.inside.end()) {
+    auto made = std::make_shared<Folder>(JoinPath(folder.path, name), true);
+    found = folder.inside.emplace(std::string(name), std::move(made)).first;
   }
-  if (FolderPtr parent = ParentOf(folder)) {
-    for (const FolderPtr& mirror : MirrorsOf(parent)) {
-      const DirectoryListing* listing = mirror->Current();
-      if (listing && listing->Contains(folder->name)) {
-        mirrors.push_back(std::make_shared<Folder>(JoinPath(mirror->path, folder->name), false));
-      }
-    }
-  }
-  folder->mirrors = std::move(mirrors);
-  folder->mirrorsVersion = folder->version;
-  return folder->mirrors;
-}
-
-// The folder's .AppleDouble folder, if there is one.
-Folder* AppleDoubleOf(const FolderPtr& folder) {
-  if (folder->appleDoubleVersion != folder->version) {
-    folder->appleDouble = folder->HasAppleDouble()
-                              ? std::make_shared<Folder>(
-                                    JoinPath(folder->path, mac_metadata::kAppleDoubleFolder), false)
-                              : nullptr;
-    folder->appleDoubleVersion = folder->version;
-  }
-  return folder->appleDouble.get();
+  return *found->second;
 }
 
 // What copies of one item share.
@@ -268,11 +188,7 @@ struct ItemState {
   FolderPtr parent;
   // What the parent's listing said when it handed the item out.
   bool listed = false;
-  EntryKind kind = EntryKind::File;
-  bool hasSidecar = false;
-  std::shared_ptr<ReadAhead> readAhead;  // the listing's read-ahead
-  std::size_t index = 0;                 // in that listing
-  ReadAhead::Subfolder subfolder;        // this folder's own listing, read ahead
+  bool directory = false;
 
   // The item as a folder (Count, Item, Child), made when first needed.
   FolderPtr folder;
@@ -285,13 +201,6 @@ struct ItemState {
 
   // Path() as a std::filesystem::path, made when first asked.
   std::optional<std::filesystem::path> fsPath;
-
-  ItemState() = default;
-  ItemState(const ItemState&) = delete;
-  ItemState& operator=(const ItemState&) = delete;
-  ~ItemState() {
-    if (subfolder.readAhead) subfolder.readAhead->Cancel();  // never entered
-  }
 };
 
 }  // namespace
@@ -300,80 +209,69 @@ struct FolderItem::State : ItemState {};
 
 namespace {
 
-FolderPtr ParentFolder(ItemState& state) {
+const FolderPtr& ParentFolder(ItemState& state) {
   if (!state.parent && !IsRootPath(state.path)) {
-    state.parent =
-        state.folder ? ParentOf(state.folder) : std::make_shared<Folder>(ParentPath(state.path));
+    state.parent = state.folder
+                       ? ParentOf(*state.folder)
+                       : std::make_shared<Folder>(std::string(ParentPath(state.path)), false);
   }
   return state.parent;
 }
 
-FolderPtr OwnFolder(ItemState& state) {
+const FolderPtr& OwnFolder(ItemState& state) {
   if (!state.folder) {
-    state.folder = std::make_shared<Folder>(state.path);
+    state.folder = std::make_shared<Folder>(state.path, false);
     state.folder->parent = state.parent;  // share the chain of ancestors
-    state.folder->pending = std::move(state.subfolder);
-    state.subfolder = ReadAhead::Subfolder();
   }
   return state.folder;
 }
 
 bool IsDirectory(const ItemState& state) {
-  if (state.listed) return state.kind == EntryKind::Directory;
+  if (state.listed) return state.directory;
   return LstatIsDirectory(state.path);
 }
 
+// Answers CarrierLocations from the folders cached around one item: its own,
+// the one that holds it and those above, and the carrier folders inside them.
+class CachedLookup {
+ public:
+  explicit CachedLookup(ItemState& item) : item_(item), near_(ParentFolder(item).get()) {}
+
+  bool operator()(std::string_view folder, std::string_view name) {
+    Folder* at = nullptr;
+    if (IsWithin(folder, item_.path)) {
+      at = OwnFolder(item_).get();
+    } else {
+      // Asked from the item's folder upward, so the climb goes one way; a
+      // longer path cannot hold a shorter one.
+      while (near_ && (near_->path.size() > folder.size() || !IsWithin(folder, near_->path)))
+        near_ = ParentOf(*near_).get();
+      at = near_;
+    }
+    if (!at) return false;
+    std::string_view below = PathBelow(folder, at->path);
+    while (!below.empty()) {
+      const std::size_t slash = below.find('/');
+      at = &InsideOf(*at, below.substr(0, slash));
+      below = slash == std::string_view::npos ? std::string_view() : below.substr(slash + 1);
+    }
+    return at->Contains(name);
+  }
+
+ private:
+  ItemState& item_;
+  Folder* near_;  // kept by the folder below it, or by the item
+};
+
 const mac_metadata::Carriers& CarriersOf(ItemState& state) {
-  if (state.carriersRead) return state.carriers;
-  state.carriersRead = true;
-  mac_metadata::Carriers& c = state.carriers;
-  c.item = state.path;
-  FolderPtr parent = ParentFolder(state);
-
-  // 1. Extended attributes: which of the metadata names are present.
-  if (state.readAhead) {
-    c.attributes = state.readAhead->Attributes(state.index);
-  } else {
-    const std::vector<std::string> names =
-        parent && parent->dir ? xattrs::ListAt(parent->dir->get(), parent->path, state.name)
-                              : xattrs::List(state.path);
-    if (!names.empty()) c.attributes = mac_metadata::AttributeNames::From(names);
+  if (!state.carriersRead) {
+    CachedLookup lookup(state);
+    state.carriers = mac_metadata::CarrierLocations(state.path, IsDirectory(state),
+                                                    std::ref(lookup));
+    state.carriers.attributes = mac_metadata::AttributeNames::From(xattrs::List(state.path));
+    state.carriersRead = true;
   }
-  if (!parent) return c;  // the root: no folder around it to hold sidecars
-
-  // 2. AppleDouble beside the item: "._NAME", then ".AppleDouble/NAME". An
-  //    item that a listing handed out knows from it whether they exist; an
-  //    item made from a path tries them.
-  std::string sidecar(mac_metadata::kSidecarPrefix);
-  sidecar += state.name;
-  if (!state.listed || state.hasSidecar)
-    c.appleDoubleFiles.push_back(JoinPath(parent->path, sidecar));
-  if (state.listed) {
-    if (Folder* ad = AppleDoubleOf(parent)) {
-      const DirectoryListing* listing = ad->Current();
-      if (listing && listing->Contains(state.name))
-        c.appleDoubleFiles.push_back(JoinPath(ad->path, state.name));
-    }
-  } else {
-    c.appleDoubleFiles.push_back(
-        JoinPath(JoinPath(parent->path, mac_metadata::kAppleDoubleFolder), state.name));
-  }
-  //    A folder's own Netatalk record: NAME/.AppleDouble/.Parent.
-  if (IsDirectory(state)) {
-    const DirectoryListing* own = OwnFolder(state)->Current();
-    if (own && own->HasAppleDoubleFolder()) {
-      c.appleDoubleFiles.push_back(JoinPath(JoinPath(state.path, mac_metadata::kAppleDoubleFolder),
-                                            mac_metadata::kAppleDoubleParent));
-    }
-  }
-
-  // 3. __MACOSX mirrors in the item's folder or any folder above it.
-  for (const FolderPtr& mirror : MirrorsOf(parent)) {
-    const DirectoryListing* listing = mirror->Current();
-    if (listing && listing->Contains(sidecar))
-      c.appleDoubleFiles.push_back(JoinPath(mirror->path, sidecar));
-  }
-  return c;
+  return state.carriers;
 }
 
 const std::optional<FinderInfo>& FinderOf(ItemState& state) {
@@ -389,7 +287,6 @@ void ForgetMetadata(ItemState& state) {
   state.carriers = mac_metadata::Carriers();
   state.finderRead = false;
   state.finder.reset();
-  state.readAhead.reset();
 }
 
 // A plain entry name: one path component that names something inside.
@@ -425,10 +322,10 @@ FolderItem FolderItem::Child(const std::string& name) const {
 
 FolderItem FolderItem::Parent() const {
   if (IsRootPath(state_->path)) return *this;
-  FolderPtr parent = ParentFolder(*state_);
+  const FolderPtr& parent = ParentFolder(*state_);
   auto state = std::make_shared<State>();
   state->path = parent->path;
-  state->name = parent->name;
+  state->name = BaseName(parent->path);
   state->folder = parent;
   state->parent = parent->parent;  // may be null: made when needed
   return FolderItem(std::move(state));
@@ -449,33 +346,32 @@ std::int32_t FolderItem::Count() const {
 }
 
 FolderItem FolderItem::Item(std::int32_t i) const {
-  FolderPtr folder = OwnFolder(*state_);
+  const FolderPtr& folder = OwnFolder(*state_);
   const DirectoryListing* listing = folder->Current();
   const std::size_t n = listing ? listing->Items().size() : 0;
   if (i < 1 || static_cast<std::size_t>(i) > n) {
     throw OutOfBoundsException("項目の番号 " + std::to_string(i) + " は範囲外です（" +
                                state_->path + " の項目は " + std::to_string(n) + " 個）");
   }
-  const std::size_t index = static_cast<std::size_t>(i) - 1;
-  const DirectoryEntry& entry = listing->Items()[index];
+  const DirectoryEntry& entry = listing->Items()[static_cast<std::size_t>(i) - 1];
   auto state = std::make_shared<State>();
   state->path = JoinPath(folder->path, entry.name);
   state->name = entry.name;
   state->listed = true;
-  state->kind = entry.kind;
-  state->hasSidecar = entry.hasSidecar;
-  state->readAhead = folder->readAhead;
-  state->index = index;
-  if (entry.kind == EntryKind::Directory && folder->readAhead) {
-    state->subfolder = folder->readAhead->TakeSubfolder(index);
-  }
-  state->parent = std::move(folder);
+  state->directory = entry.directory;
+  state->parent = folder;
   return FolderItem(std::move(state));
 }
 
 bool FolderItem::Exists() const {
   struct stat st;
   return ::lstat(state_->path.c_str(), &st) == 0;
+}
+
+std::optional<FileIdentity> FolderItem::Identity() const {
+  struct stat st;
+  if (::stat(state_->path.c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
 bool FolderItem::Directory() const { return IsDirectory(*state_); }
@@ -503,7 +399,7 @@ bool FolderItem::CreateAsFolder() const {
   if (::mkdir(state_->path.c_str(), 0777) == 0) {
     state_->listed = false;  // whatever the listing said stood here is gone
     ForgetMetadata(*state_);
-    if (state_->parent) state_->parent->stale = true;
+    if (state_->parent) state_->parent->Changed();
     return true;
   }
   struct stat st;
@@ -511,7 +407,7 @@ bool FolderItem::CreateAsFolder() const {
 }
 
 std::unique_ptr<TextOutputStream> FolderItem::CreateTextFile() const {
-  if (state_->parent) state_->parent->stale = true;
+  if (state_->parent) state_->parent->Changed();
   return TextOutputStream::Create(Path());
 }
 
@@ -530,7 +426,6 @@ bool FolderItem::ExtensionVisible() const {
   const std::optional<FinderInfo>& finder = FinderOf(*state_);
   return !(finder && (finder->Flags() & FinderInfo::kHasHiddenExtension));
 }
-
 void FolderItem::SetExtensionVisible(bool visible) const {
 #if defined(__APPLE__)
   // macOS keeps Finder flags natively, in com.apple.FinderInfo (for items on

@@ -15,6 +15,13 @@ class BinaryStream;
 class TextOutputStream;
 class ResourceFork;
 
+// What tells one file or folder from another, by whatever path it is reached.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+
 class FolderItem {
  public:
   explicit FolderItem(std::filesystem::path path);
@@ -41,6 +48,9 @@ class FolderItem {
 
   // True when anything stands at the path (a dangling link too).
   bool Exists() const;
+  // The device and inode of what stands at the path now (links followed);
+  // nullopt when nothing can be looked at there. Asked afresh every time.
+  std::optional<FileIdentity> Identity() const;
   // A folder; a symbolic link is not one, even to a folder, so that a walk
   // over Item() always ends.
   bool Directory() const;

@@ -6,6 +6,7 @@
 #include "platform/apple_double.h"
 #include "platform/byte_reader.h"
 #include "platform/extended_attributes.h"
+#include "platform/strings.h"
 
 std::optional<FinderInfo> FinderInfo::FromBytes(std::string_view bytes) {
   FinderInfo info;
@@ -179,23 +180,6 @@ AttributeNames AttributeNames::From(const std::vector<std::string>& names) {
   return found;
 }
 
-std::uint8_t AttributeNames::Bits() const {
-  return static_cast<std::uint8_t>((finderInfo ? 1 : 0) | (resourceFork ? 2 : 0) |
-                                   (netatalkMetadata ? 4 : 0) | (netatalkResourceFork ? 8 : 0) |
-                                   (afpInfo ? 16 : 0) | (afpResource ? 32 : 0));
-}
-
-AttributeNames AttributeNames::FromBits(std::uint8_t bits) {
-  AttributeNames a;
-  a.finderInfo = bits & 1;
-  a.resourceFork = bits & 2;
-  a.netatalkMetadata = bits & 4;
-  a.netatalkResourceFork = bits & 8;
-  a.afpInfo = bits & 16;
-  a.afpResource = bits & 32;
-  return a;
-}
-
 std::optional<FinderInfo> ReadFinderInfo(const Carriers& carriers) {
   return FirstFound(carriers, kFinderInfoAttributes,
                     [](const std::string& file) -> std::optional<FinderInfo> {
@@ -211,6 +195,53 @@ std::optional<ResourceFork> ReadResourceFork(const Carriers& carriers) {
                       auto entry = AppleDouble::OpenEntry(file, AppleDouble::kResourceFork);
                       return entry ? OpenFork(entry->length, std::move(entry->read)) : std::nullopt;
                     });
+}
+
+namespace {
+
+// The folder inside the __MACOSX folder `mirror` that stands for `between`,
+// when each folder on the way is there.
+std::optional<std::string> MirrorFolder(std::string mirror, std::string_view between,
+                                        const EntryLookup& exists) {
+  while (!between.empty()) {
+    const std::size_t slash = between.find('/');
+    const std::string_view step = between.substr(0, slash);
+    if (!exists(mirror, step)) return std::nullopt;
+    mirror = JoinPath(mirror, step);
+    between = slash == std::string_view::npos ? std::string_view() : between.substr(slash + 1);
+  }
+  return mirror;
+}
+
+}  // namespace
+
+Carriers CarrierLocations(const std::string& path, bool isFolder, const EntryLookup& exists) {
+  Carriers carriers;
+  carriers.item = path;
+  if (path == "/") return carriers;  // no folder around it to hold sidecars
+  std::vector<std::string>& files = carriers.appleDoubleFiles;
+  const std::string_view folder = ParentPath(path);
+  const std::string_view name = BaseName(path);
+  const std::string sidecar = std::string(kSidecarPrefix) + std::string(name);
+  if (exists(folder, sidecar)) files.push_back(JoinPath(folder, sidecar));
+  if (exists(folder, kAppleDoubleFolder)) {
+    const std::string netatalk = JoinPath(folder, kAppleDoubleFolder);
+    if (exists(netatalk, name)) files.push_back(JoinPath(netatalk, name));
+  }
+  if (isFolder && exists(path, kAppleDoubleFolder)) {
+    const std::string own = JoinPath(path, kAppleDoubleFolder);
+    if (exists(own, kAppleDoubleParent)) files.push_back(JoinPath(own, kAppleDoubleParent));
+  }
+  // A zip unpacked anywhere above leaves its __MACOSX there, repeating the
+  // folders between: the item's own folder first, then upward.
+  for (std::string_view above = folder;; above = ParentPath(above)) {
+    if (exists(above, kMacosxFolder)) {
+      const auto mirror = MirrorFolder(JoinPath(above, kMacosxFolder), PathBelow(folder, above), exists);
+      if (mirror && exists(*mirror, sidecar)) files.push_back(JoinPath(*mirror, sidecar));
+    }
+    if (above == "/") break;
+  }
+  return carriers;
 }
 
 }  // namespace mac_metadata

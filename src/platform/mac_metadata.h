@@ -8,8 +8,7 @@
 //      the Finder info) and user.org.netatalk.ResourceFork (Netatalk);
 //      user.DosStream.AFP_AfpInfo:$DATA (Samba's 60-byte "AFP\0" blob, Finder
 //      info at offset 16) and user.DosStream.AFP_Resource:$DATA (Samba);
-//   2. AppleDouble files, nearest first (FolderItem lists them: "._NAME"
-//      beside the item, ".AppleDouble/NAME", then the __MACOSX mirrors).
+//   2. AppleDouble files, nearest first (CarrierLocations below).
 //
 // Finder info of all zero bytes counts as absent, and so does a resource fork
 // that does not parse or is the placeholder macOS writes ("This resource fork
@@ -17,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,9 +89,6 @@ struct AttributeNames {
   bool afpResource = false;
 
   static AttributeNames From(const std::vector<std::string>& names);
-  // The six answers as bits, and back (for storing them compactly).
-  std::uint8_t Bits() const;
-  static AttributeNames FromBits(std::uint8_t bits);
 };
 
 // Where one item's metadata may be kept, in reading order.
@@ -100,6 +97,18 @@ struct Carriers {
   AttributeNames attributes;                  // which of them are present
   std::vector<std::string> appleDoubleFiles;  // paths, nearest first; may not exist
 };
+
+// Answers whether the folder at the absolute path `folder` holds an entry
+// named `name` (items and carriers alike).
+using EntryLookup = std::function<bool(std::string_view folder, std::string_view name)>;
+
+// Where the metadata of the item at `path` (absolute and normalised) is kept:
+// its own extended attributes (`attributes` is left for the caller to fill
+// in), then the AppleDouble files that `exists` finds, nearest first: "._NAME"
+// beside it, ".AppleDouble/NAME", a folder's own ".AppleDouble/.Parent", and
+// "._NAME" in the __MACOSX mirror of its folder, then in those of each folder
+// above (ROOT/__MACOSX/a/b/._NAME for ROOT/a/b/NAME).
+Carriers CarrierLocations(const std::string& path, bool isFolder, const EntryLookup& exists);
 
 // The first Finder info / resource fork found, in carrier order.
 std::optional<FinderInfo> ReadFinderInfo(const Carriers& carriers);

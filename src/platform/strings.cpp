@@ -129,3 +129,29 @@ std::int32_t DoubleToInt32(double value) {
   if (value <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
   return static_cast<std::int32_t>(value);  // in range: truncates toward zero
 }
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string path;
+  path.reserve(folder.size() + 1 + name.size());
+  path += folder;
+  if (path.empty() || path.back() != '/') path += '/';
+  path += name;
+  return path;
+}
+
+std::string_view ParentPath(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos || slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string_view BaseName(std::string_view path) {
+  if (path == "/") return {};
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view PathBelow(std::string_view path, std::string_view folder) {
+  if (path.size() <= folder.size()) return {};
+  return path.substr(folder == "/" ? 1 : folder.size() + 1);
+}
