@@ -1,17 +1,10 @@
 #include "document_scan.h"
 
-#include <sys/stat.h>
-
-#include <QIcon>
 #include <optional>
 #include <vector>
 
-#include "listbox.h"
-#include "pictures.h"
 #include "platform/errors.h"
-#include "platform/folder_item.h"
 #include "platform/services.h"
-#include "qt_text.h"
 #include "shared/globals.h"
 
 namespace {
@@ -58,10 +51,8 @@ void DocumentScan::Walk(const FolderItem& folder) {
 }
 
 bool DocumentScan::Enter(const FolderItem& folder) {
-  struct stat st;
-  if (::stat(folder.Path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  return entered_.emplace(static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino))
-      .second;
+  const std::optional<FileIdentity> identity = folder.Identity();
+  return identity && entered_.insert(*identity).second;
 }
 
 bool DocumentScan::Visit(const FolderItem& entry) {
@@ -69,12 +60,4 @@ bool DocumentScan::Visit(const FolderItem& entry) {
   if (entry.Directory() && entry.Visible()) return true;
   if (gFileMatch(entry, gListCre, kListType)) found_(entry, isMulti_(entry));
   return false;
-}
-
-int AddDocumentRow(Listbox& list, const FolderItem& document, bool multi) {
-  const int row = list.AddRow(FromPath(document.Name()));
-  list.SetRowPicture(row, QIcon(file32()));
-  list.SetCell(row, 1, multi ? QStringLiteral("マルチ") : QStringLiteral("シングル"));
-  list.SetCell(row, 2, FromPath(document.AbsolutePath()));
-  return row;
 }

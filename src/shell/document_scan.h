@@ -2,15 +2,12 @@
 // The folder scan's walk: depth-first, in each folder's own item order,
 // entering visible folders only, handing on every file whose creator and type
 // codes mark a legacy list document. Used by the main window's MakeList and
-// by the scan bench, which fills a list that no window shows.
+// by the scan bench. No Qt: it is built into a core library of its own.
 
-#include <cstdint>
 #include <functional>
 #include <set>
-#include <utility>
 
-class FolderItem;
-class Listbox;
+#include "platform/folder_item.h"
 
 class DocumentScan {
  public:
@@ -37,10 +34,5 @@ class DocumentScan {
 
   IsMulti isMulti_;
   Found found_;
-  std::set<std::pair<std::uint64_t, std::uint64_t>> entered_;
+  std::set<FileIdentity> entered_;
 };
-
-// Appends the list row of a found document: its name with the `file32`
-// picture, "マルチ" or "シングル", and its absolute path text. Picture and
-// cells all go to the row just added; returns its index.
-int AddDocumentRow(Listbox& list, const FolderItem& document, bool multi);

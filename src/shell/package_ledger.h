@@ -3,13 +3,11 @@
 // batch never replaces one of them: two documents of the same name sent into
 // one folder would otherwise leave only the second one's package.
 
-#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
 
-class FolderItem;
+#include "platform/folder_item.h"
 
 class PackageLedger {
  public:
@@ -23,5 +21,5 @@ class PackageLedger {
   std::optional<std::string> WrittenFrom(const FolderItem& target) const;
 
  private:
-  std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> sources_;
+  std::map<FileIdentity, std::string> sources_;
 };

@@ -1,11 +1,13 @@
 // The folder scan and the conversion commands.
 
+#include <QIcon>
 #include <optional>
 #include <string>
 
 #include "document_scan.h"
 #include "listbox.h"
 #include "package_ledger.h"
+#include "pictures.h"
 #include "platform/folder_item.h"
 #include "platform/services.h"
 #include "qt_text.h"
@@ -36,6 +38,16 @@ class CommandGuard {
  private:
   bool entered_;
 };
+
+// Appends the list row of a found document: its name with the `file32`
+// picture, "マルチ" or "シングル", and its absolute path text, all on the row
+// just added.
+void AddDocumentRow(Listbox& list, const FolderItem& document, bool multi) {
+  const int row = list.AddRow(FromPath(document.Name()));
+  list.SetRowPicture(row, QIcon(file32()));
+  list.SetCell(row, 1, multi ? QStringLiteral("マルチ") : QStringLiteral("シングル"));
+  list.SetCell(row, 2, FromPath(document.AbsolutePath()));
+}
 
 void CautionNotConverted(Window* window, const std::string& document, const std::string& reason) {
   gCautionDlg1(window, kNotConverted, "書類：" + document + "\n理由：" + reason);
