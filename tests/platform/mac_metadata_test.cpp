@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "platform/errors.h"
 #include "platform/folder_item.h"
 #include "platform/mac_metadata_helpers.h"
+#include "platform/strings.h"
 
 using namespace mac_metadata;
 namespace fs = std::filesystem;
@@ -68,6 +71,48 @@ TEST(MacMetadataTest, RealSidecarsReadAsTheirReadmeSays) {
     EXPECT_TRUE(item.Visible());
     EXPECT_TRUE(item.ExtensionVisible());
     EXPECT_EQ(item.OpenResourceFork().has_value(), row.fork);
+  }
+}
+
+// Where an item's AppleDouble files are looked for, nearest first, from what
+// its folders hold: full paths, each also holding the folders on its way.
+TEST(MacMetadataTest, CarrierLocationsFromWhatTheFoldersHold) {
+  const std::set<std::string> everywhere = {
+      "/__MACOSX/r/a/._doc", "/r/__MACOSX/a/._doc", "/r/a/__MACOSX/._doc",
+      "/r/a/doc/.AppleDouble/.Parent", "/r/a/.AppleDouble/doc", "/r/a/._doc"};
+  const struct {
+    const char* name;
+    std::string item;
+    bool folder;
+    std::set<std::string> present;
+    std::vector<std::string> expected;
+  } rows[] = {
+      {"nothing", "/r/a/doc", false, {"/r/a/doc", "/r/a/other"}, {}},
+      {"a folder", "/r/a/doc", true, everywhere,
+       {"/r/a/._doc", "/r/a/.AppleDouble/doc", "/r/a/doc/.AppleDouble/.Parent",
+        "/r/a/__MACOSX/._doc", "/r/__MACOSX/a/._doc", "/__MACOSX/r/a/._doc"}},
+      {"a file: no .Parent of its own", "/r/a/doc", false, everywhere,
+       {"/r/a/._doc", "/r/a/.AppleDouble/doc", "/r/a/__MACOSX/._doc", "/r/__MACOSX/a/._doc",
+        "/__MACOSX/r/a/._doc"}},
+      {"the sidecars of other items", "/r/a/doc", false,
+       {"/r/__MACOSX/._doc", "/r/__MACOSX/b/._doc", "/r/a/__MACOSX/a/._doc",
+        "/r/b/.AppleDouble/doc", "/r/a/.AppleDouble/._doc", "/r/a/._doc2"},
+       {}},
+      {"beside the root", "/doc", false, {"/._doc", "/__MACOSX/._doc"},
+       {"/._doc", "/__MACOSX/._doc"}},
+      {"the root itself", "/", true, {"/._", "/.AppleDouble/.Parent", "/__MACOSX/._"}, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto exists = [&](std::string_view folder, std::string_view name) {
+      const std::string path = JoinPath(folder, name);
+      return std::any_of(row.present.begin(), row.present.end(), [&](const std::string& p) {
+        return p == path || p.rfind(path + "/", 0) == 0;
+      });
+    };
+    const Carriers carriers = CarrierLocations(row.item, row.folder, exists);
+    EXPECT_EQ(carriers.item, row.item);
+    EXPECT_EQ(carriers.appleDoubleFiles, row.expected);
   }
 }
 
