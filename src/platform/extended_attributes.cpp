@@ -98,13 +98,6 @@ bool Remove(const std::string& path, const std::string& name) {
 #endif
 }
 
-bool UserAttributesSupported(const std::string& path) {
-  const std::string probe = "user.tavr.probe";
-  if (!Set(path, probe, "1")) return false;
-  Remove(path, probe);
-  return true;
-}
-
 #else  // no extended attributes on this platform
 
 std::vector<std::string> List(const std::string&) { return {}; }
@@ -113,7 +106,6 @@ std::optional<std::string> Get(const std::string&, const std::string&, std::size
 }
 bool Set(const std::string&, const std::string&, const std::string&) { return false; }
 bool Remove(const std::string&, const std::string&) { return false; }
-bool UserAttributesSupported(const std::string&) { return false; }
 
 #endif
 

@@ -35,8 +35,4 @@ std::optional<std::string> Get(const std::string& path, const std::string& name,
 bool Set(const std::string& path, const std::string& name, const std::string& value);
 bool Remove(const std::string& path, const std::string& name);
 
-// True when the file system holding `path` (an existing file) accepts user.*
-// attributes; tries to set and remove a probe attribute.
-bool UserAttributesSupported(const std::string& path);
-
 }  // namespace xattrs

@@ -84,7 +84,7 @@ inline void Sidecar(const std::filesystem::path& dir, const std::string& name,
 inline bool UserXattrsWork(const std::filesystem::path& dir) {
   const std::filesystem::path probe = dir / "xattr-probe";
   WriteBytes(probe, "");
-  const bool works = xattrs::UserAttributesSupported(probe);
+  const bool works = xattrs::Set(probe, "user.tavr.probe", "1");
   std::filesystem::remove(probe);
   return works;
 }
