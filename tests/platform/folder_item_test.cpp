@@ -6,16 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <vector>
 
-#include "platform/binary_stream.h"
 #include "platform/errors.h"
 #include "platform/extended_attributes.h"
 #include "platform/mac_metadata.h"
 #include "platform/mac_metadata_helpers.h"
-#include "platform/text_output_stream.h"
 
 namespace fs = std::filesystem;
 using namespace test_mac;
@@ -201,13 +198,6 @@ TEST(FolderItemTest, DirectoryExistsAndLinksAreNeverEnteredAsFolders) {
   EXPECT_FALSE(loop.Directory()) << "a walk over Item() must end";
   EXPECT_TRUE(FolderItem(dir / "dangling").Exists());
   EXPECT_FALSE(FolderItem(dir / "dangling").Directory());
-  std::function<int(const FolderItem&)> walk = [&](const FolderItem& folder) {
-    int n = 0;
-    for (std::int32_t i = 1; i <= folder.Count(); ++i)
-      n += 1 + (folder.Item(i).Directory() ? walk(folder.Item(i)) : 0);
-    return n;
-  };
-  EXPECT_EQ(walk(FolderItem(dir.path())), 5);  // dangling, real, file, sub, loop
 }
 
 // ----------------------------------------------- Carriers and precedence
@@ -386,24 +376,4 @@ TEST(FolderItemTest, SettingExtensionVisibleLeavesTheSidecarAlone) {
   EXPECT_TRUE(xattrs::List(dir / "file.tvr").empty());
   EXPECT_TRUE(FolderItem(dir / "file.tvr").ExtensionVisible());
 #endif
-}
-
-TEST(FolderItemTest, CreateAsFolderCreateTextFileAndOpenAsBinaryFile) {
-  TempFolder dir;
-  FolderItem folder(dir.path());
-  FolderItem package = folder.Child("doc.tvr.tvrmd");
-  EXPECT_TRUE(package.CreateAsFolder());
-  EXPECT_TRUE(package.Directory());
-  EXPECT_TRUE(package.CreateAsFolder()) << "a folder already stands there";
-  FolderItem file = folder.Child("pref");
-  auto out = file.CreateTextFile();
-  ASSERT_NE(out, nullptr);
-  out->WriteLine("line");
-  out->Commit();
-  auto in = file.OpenAsBinaryFile(false);
-  ASSERT_NE(in, nullptr);
-  EXPECT_EQ(in->Read(4), "line");
-  EXPECT_FALSE(file.CreateAsFolder());
-  EXPECT_FALSE(folder.Child("missing").Child("deeper").CreateAsFolder());
-  EXPECT_THROW(file.OpenAsBinaryFile(true), NilObjectException);
 }
