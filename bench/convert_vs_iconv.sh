@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Throughput and memory of the conversion against a reference run in the same
-# script: `iconv -f SHIFT_JIS -t UTF-8` on the same cell text. For each size
+# script: `iconv -f SHIFT_JIS -t UTF-8` on the same cell text, writing a file
+# and syncing it, as the conversion syncs its `csv`. For each size
 # (MB, default 200) it makes a realistic document, converts it with
 # convert_bench (Release build) under /usr/bin/time -v, transcodes the cells
 # with iconv, and prints both throughputs over the cell text, their ratio
@@ -49,7 +50,7 @@ convert() {  # size, output folder, document
 }
 
 transcode() {  # cells, output
-  iconv -f SHIFT_JIS -t UTF-8 "$1" >"$2"
+  iconv -f SHIFT_JIS -t UTF-8 "$1" >"$2" && sync "$2"
 }
 
 printf '%-8s %12s %12s %12s %8s %14s\n' size_MB cells_MB conv_MB/s iconv_MB/s ratio peak_RSS_MB
