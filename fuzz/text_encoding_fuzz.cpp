@@ -16,15 +16,6 @@
 
 namespace {
 
-bool IsValidUtf8(std::string_view text) {
-  Utf8Scanner scanner;
-  for (char c : text) {
-    const auto step = scanner.feed(static_cast<std::uint8_t>(c));
-    if (step == Utf8Scanner::Step::Invalid || step == Utf8Scanner::Step::Retry) return false;
-  }
-  return !scanner.pending();
-}
-
 struct Pair {
   const TextEncoding* target;
   std::unique_ptr<TextConverter> converter;

@@ -20,15 +20,6 @@ bool IsAscii(std::string_view s) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-bool IsUtf8(std::string_view s) {
-  Utf8Scanner scanner;
-  for (const char c : s) {
-    const Utf8Scanner::Step step = scanner.feed(static_cast<std::uint8_t>(c));
-    if (step == Utf8Scanner::Step::Invalid || step == Utf8Scanner::Step::Retry) return false;
-  }
-  return !scanner.pending();
-}
-
 std::string AsciiFold(std::string_view s) {
   std::string out(s);
   for (char& c : out) {
@@ -58,7 +49,7 @@ bool Utf8Fold(std::string_view s, std::string& out) {
 std::string MacNameKey(std::string_view name) {
   if (IsAscii(name)) return AsciiFold(name);
   std::string folded;
-  if (IsUtf8(name) && Utf8Fold(name, folded)) return folded;
+  if (IsValidUtf8(name) && Utf8Fold(name, folded)) return folded;
   return AsciiFold(name);
 }
 

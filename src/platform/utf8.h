@@ -1,9 +1,10 @@
 #pragma once
-// UTF-8 by hand: a strict byte-at-a-time reader and the writer. Shared by the
-// UTF-8 codec, the Mac OS Japanese fast path and the encoding guess.
+// UTF-8 by hand: a strict byte-at-a-time reader and the writer; every UTF-8
+// check of the program goes through this reader.
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Reads UTF-8 strictly: no overlong forms, no surrogates, nothing above
 // U+10FFFF. A bad sequence is reported at its longest valid beginning, so a
@@ -67,6 +68,33 @@ class Utf8Scanner {
   std::uint8_t lower_ = 0x80;
   std::uint8_t upper_ = 0xBF;
 };
+
+// The character at the start of `text`: its length in bytes and its code
+// point; length 0 when no well-formed character starts there.
+struct Utf8Character {
+  std::size_t length;
+  char32_t codePoint;
+};
+
+inline Utf8Character ReadUtf8Character(std::string_view text) {
+  Utf8Scanner scanner;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const Utf8Scanner::Step step = scanner.feed(static_cast<std::uint8_t>(text[i]));
+    if (step == Utf8Scanner::Step::Done) return {i + 1, scanner.codePoint()};
+    if (step != Utf8Scanner::Step::Pending) break;
+  }
+  return {0, 0};
+}
+
+// True when the whole of `text` is well-formed UTF-8.
+inline bool IsValidUtf8(std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t length = ReadUtf8Character(text).length;
+    if (length == 0) return false;
+    text.remove_prefix(length);
+  }
+  return true;
+}
 
 // Writes the UTF-8 of `codePoint` to `out` (room for 4 bytes) and answers the
 // byte count. Surrogates and values above U+10FFFF are written as U+FFFD.
