@@ -6,7 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/byte_words.h"
 #include "platform/mac_japanese/mac_japanese_table.h"
 #include "platform/utf8.h"
 
@@ -84,25 +83,22 @@ void AppendCode(std::uint16_t code, std::string& out) {
   out.push_back(static_cast<char>(code & 0xFF));
 }
 
-// UTF-8 bytes per code for the fast path. Rows of `two` are indexed by the
-// whole trail byte; length 0 marks a hole, a sequence or a byte that cannot
-// trail, all left to the general reader.
+// The UTF-8 bytes of each code that is one character, laid out as kOneByte
+// and kTwoByte; length 0 for the others (no character, or a sequence). With
+// the row of each lead byte, this table alone reads most text.
 struct Utf8Slot {
-  char bytes[3];
+  char bytes[4];  // copied whole; `length` of them count
   std::uint8_t length;
 };
 struct Utf8Table {
   Utf8Slot one[256];
-  Utf8Slot two[kLeadCount][256];
+  Utf8Slot two[kLeadCount][kTrailCount];
   std::int8_t leadRow[256];
 };
 
-Utf8Slot SlotOf(std::uint16_t value) {
+Utf8Slot MakeSlot(std::uint16_t value) {
   Utf8Slot slot{};
-  if (value >= kSequence) return slot;
-  char bytes[4];
-  slot.length = static_cast<std::uint8_t>(EncodeUtf8(value, bytes));  // BMP: at most 3
-  std::memcpy(slot.bytes, bytes, slot.length);
+  if (value < kSequence) slot.length = static_cast<std::uint8_t>(EncodeUtf8(value, slot.bytes));
   return slot;
 }
 
@@ -110,12 +106,12 @@ const Utf8Table& Utf8Slots() {
   static const Utf8Table table = [] {
     Utf8Table t{};
     for (unsigned byte = 0; byte < 256; ++byte) {
-      t.one[byte] = SlotOf(kOneByte[byte]);
+      t.one[byte] = MakeSlot(kOneByte[byte]);
       t.leadRow[byte] = static_cast<std::int8_t>(LeadRow(static_cast<std::uint8_t>(byte)));
     }
     for (std::size_t row = 0; row < kLeadCount; ++row) {
       for (std::size_t trail = 0; trail < kTrailCount; ++trail) {
-        t.two[row][kTrailFirst + trail] = SlotOf(kTwoByte[row][trail]);
+        t.two[row][trail] = MakeSlot(kTwoByte[row][trail]);
       }
     }
     return t;
@@ -123,27 +119,19 @@ const Utf8Table& Utf8Slots() {
   return table;
 }
 
-// True when none of the 8 bytes is above 0x7F or is 0x5C (which reads as the
-// yen sign), so the 8 bytes are their own UTF-8.
-bool IsPlainAscii(const std::uint8_t* s) {
-  const std::uint64_t word = LoadWord(s);
-  return !HasHighByte(word) && !HasByte(word, 0x5C);
-}
-
-// The slot of the single character at `s` and its byte count; nullptr for a
-// sequence or bytes that are not a character. Branches on the kind of byte
-// only, which stays the same through a run of kanji, kana or ASCII.
+// The slot of the one character at `s` and its byte count; nullptr for a
+// sequence and for bytes that are not a character, which ReadCode reads.
 const Utf8Slot* SlotAt(const Utf8Table& table, const std::uint8_t* s, const std::uint8_t* end,
                        int& size) {
   const int row = table.leadRow[*s];
-  if (row < 0) {
-    size = 1;
-    return table.one[*s].length != 0 ? &table.one[*s] : nullptr;
+  const Utf8Slot* slot = &table.one[*s];
+  size = 1;
+  if (row >= 0) {
+    if (end - s < 2 || !IsTrail(s[1])) return nullptr;
+    slot = &table.two[row][s[1] - kTrailFirst];
+    size = 2;
   }
-  if (end - s < 2) return nullptr;
-  size = 2;
-  const Utf8Slot& two = table.two[row][s[1]];
-  return two.length != 0 ? &two : nullptr;
+  return slot->length != 0 ? slot : nullptr;
 }
 
 }  // namespace
@@ -191,6 +179,17 @@ void MacJapaneseCodec::encode(std::u32string_view text, std::string& out) {
   }
 }
 
+bool MacJapaneseCodec::IsWellFormed(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const auto* end = s + bytes.size();
+  while (s < end) {
+    const Read read = ReadCode(s, end);
+    if (read.value == kUnmapped) return false;
+    s += read.size;
+  }
+  return true;
+}
+
 // Room is kept for 3 bytes of output per byte of input left, plus 4 for the
 // whole-slot copy; only a sequence entry (up to 15 bytes for 2) needs more.
 void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
@@ -201,12 +200,6 @@ void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
   out.resize(at + bytes.size() * 3 + 4);
   char* p = out.data() + at;
   while (s < end) {
-    if (*s < 0x80 && end - s >= 8 && IsPlainAscii(s)) {
-      std::memcpy(p, s, 8);
-      p += 8;
-      s += 8;
-      continue;
-    }
     int size = 0;
     if (const Utf8Slot* slot = SlotAt(table, s, end, size)) {
       std::memcpy(p, slot->bytes, 4);
@@ -214,7 +207,6 @@ void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
       s += size;
       continue;
     }
-    // Sequences and bytes that are not characters: the general reader.
     const Read read = ReadCode(s, end);
     s += read.size;
     if (read.value == kSequence) {

@@ -18,4 +18,7 @@ class MacJapaneseCodec : public CodePointCodec {
   // Appends the UTF-8 of `bytes`: the same as decode then UTF-8, straight
   // from a table of UTF-8 bytes per code. The only allocation is growing `out`.
   static void AppendUtf8(std::string_view bytes, std::string& out);
+  // True when every byte and pair of `bytes` is a character of the map, so
+  // that decoding writes no U+FFFD.
+  static bool IsWellFormed(std::string_view bytes);
 };
