@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "line_sink.h"
+#include "platform/mac_japanese/mac_japanese_codec.h"
 #include "platform/mac_japanese/mac_japanese_table.h"
+#include "platform/utf8.h"
 #include "shared/text_enco.h"
 
 namespace {
@@ -20,10 +22,10 @@ const std::string kUTF16 = "UTF-16";
 constexpr std::size_t kPiece = 256 * 1024;
 
 // Cells are mostly text without a comma, a quote or a line break, and this
-// scan must stay well below the cost of the encoding conversion: sixteen
-// bytes are compared at once (SSE2, NEON or plain code, as the compiler sees
-// fit), and the end of a cell is covered by one last block that overlaps the
-// one before instead of a byte loop.
+// scan would cost a tenth of a whole conversion byte by byte: sixteen bytes
+// are compared at once (SSE2, NEON or plain code, as the compiler sees fit),
+// and the end of a cell is covered by one last block that overlaps the one
+// before instead of a byte loop.
 using Bytes16 = unsigned char __attribute__((vector_size(16)));
 
 bool Special16(const char* at) {
@@ -35,7 +37,8 @@ bool Special16(const char* at) {
   return (halves[0] | halves[1]) != 0;
 }
 
-// The same on eight bytes: the classic zero-byte test on word XOR c.
+// The same on eight bytes, for the many short cells: the classic zero-byte
+// test on word XOR c.
 bool Special8(const char* at) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull;
   constexpr std::uint64_t kHighs = 0x8080808080808080ull;
@@ -49,9 +52,11 @@ bool Special8(const char* at) {
   return found != 0;
 }
 
-bool NeedsQuotes(std::string_view cell) {
-  const char* bytes = cell.data();
-  const std::size_t size = cell.size();
+}  // namespace
+
+bool NeedsQuotes(std::string_view text) {
+  const char* bytes = text.data();
+  const std::size_t size = text.size();
   if (size >= 16) {
     for (std::size_t at = 0; at + 16 <= size; at += 16) {
       if (Special16(bytes + at)) return true;
@@ -59,11 +64,17 @@ bool NeedsQuotes(std::string_view cell) {
     return Special16(bytes + size - 16);
   }
   if (size >= 8) return Special8(bytes) || Special8(bytes + size - 8);
-  for (char c : cell) {
+  return NeedsQuotesByteByByte(text);
+}
+
+bool NeedsQuotesByteByByte(std::string_view text) {
+  for (char c : text) {
     if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
   }
   return false;
 }
+
+namespace {
 
 // The text, its double quotes doubled when it is quoted.
 void WriteBody(LineSink& out, std::string_view text, bool quoted) {
@@ -81,25 +92,76 @@ bool StartsWithByteOrderMark(std::string_view text) {
                               (text[0] == '\xFF' && text[1] == '\xFE'));
 }
 
-// Where the piece of `text` that starts at `start` ends: about kPiece bytes
-// on, never inside a character of `encoding`.
-std::size_t PieceEnd(std::string_view text, std::size_t start, const std::string& encoding) {
-  std::size_t end = std::min(text.size(), start + kPiece);
+// The characters of a first cell in UTF-8 (valid: the guess said so) or
+// UTF-16 (big-endian unless its mark says otherwise), by byte offsets that
+// fall between characters.
+class Characters {
+ public:
+  Characters(std::string_view text, const std::string& encoding)
+      : text_(text), utf16_(encoding == kUTF16), little_(text.substr(0, 2) == "\xFF\xFE") {}
+
+  // The offset of the character that holds the byte at `at`.
+  std::size_t Floor(std::size_t at) const {
+    if (!utf16_) {
+      while (at > 0 && (static_cast<std::uint8_t>(text_[at]) & 0xC0) == 0x80) --at;
+      return at;
+    }
+    at -= at % 2;
+    return at >= 2 && IsHigh(Unit(at - 2)) && IsLow(Unit(at)) ? at - 2 : at;
+  }
+  // The offset of the character that ends at `at`.
+  std::size_t Before(std::size_t at) const {
+    if (!utf16_) {
+      do --at;
+      while (at > 0 && (static_cast<std::uint8_t>(text_[at]) & 0xC0) == 0x80);
+      return at;
+    }
+    const bool pair = at >= 4 && IsLow(Unit(at - 2)) && IsHigh(Unit(at - 4));
+    return at - (pair ? 4 : 2);
+  }
+  // The code point of the character at `at`; for a pair of surrogates, the
+  // first (no sequence entry holds either).
+  char32_t At(std::size_t at) const {
+    return utf16_ ? Unit(at) : ReadUtf8Character(text_.substr(at)).codePoint;
+  }
+
+ private:
+  static bool IsHigh(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+  static bool IsLow(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+  char32_t Unit(std::size_t at) const {
+    if (at + 1 >= text_.size()) return 0xFFFD;  // an odd byte at the end
+    const auto first = static_cast<std::uint8_t>(text_[at]);
+    const auto second = static_cast<std::uint8_t>(text_[at + 1]);
+    return little_ ? (second << 8) | first : (first << 8) | second;
+  }
+
+  std::string_view text_;
+  bool utf16_, little_;
+};
+
+// Where the piece of `text` that starts at `start` ends: about `pieceBytes`
+// on, between two characters of `encoding`. UTF-8 and UTF-16 go through Mac
+// OS Japanese, whose sequence entries take several code points: the cut goes
+// back until none can straddle it.
+std::size_t PieceEnd(std::string_view text, std::size_t start, const std::string& encoding,
+                     std::size_t pieceBytes) {
+  const std::size_t end = std::min(text.size(), start + pieceBytes);
   if (end == text.size()) return end;
-  if (encoding == kUTF8) {
-    while (end > start + 1 && (static_cast<std::uint8_t>(text[end]) & 0xC0) == 0x80) --end;
-    return end;
+  if (encoding == kShiftJIS) {
+    std::size_t at = start;  // a lead byte and its trail go together
+    while (at < end) at += mac_japanese::LeadRow(static_cast<std::uint8_t>(text[at])) >= 0 ? 2 : 1;
+    return std::min(at, text.size());
   }
-  if (encoding == kUTF16) {
-    end -= (end - start) % 2;
-    // Big-endian unless the text says otherwise; a pair of surrogates stays whole.
-    const bool little = text[0] == '\xFF' && text[1] == '\xFE';
-    const auto high = static_cast<std::uint8_t>(text[little ? end - 1 : end - 2]);
-    return (high & 0xFC) == 0xD8 ? end - 2 : end;
+  const Characters characters(text, encoding);
+  for (std::size_t cut = characters.Floor(end); cut > start; cut = characters.Before(cut)) {
+    std::u32string last;
+    for (std::size_t at = cut; at > start && last.size() < 4;) {
+      at = characters.Before(at);
+      last.push_back(characters.At(at));
+    }
+    if (MacJapaneseCodec::MayCutBefore(last, characters.At(cut))) return cut;
   }
-  std::size_t at = start;  // Mac OS Japanese: a lead byte and its trail go together
-  while (at < end) at += mac_japanese::LeadRow(static_cast<std::uint8_t>(text[at])) >= 0 ? 2 : 1;
-  return std::min(at, text.size());
+  return end;  // not reached: a piece holds more than six characters
 }
 
 std::string ToUtf8(const std::string& text, const std::string& encoding) {
@@ -108,16 +170,27 @@ std::string ToUtf8(const std::string& text, const std::string& encoding) {
 }
 
 // Calls `use` with the UTF-8 of each piece of `cell`, in order, until it
-// answers false. A UTF-16 text's byte order mark goes before every piece.
+// answers false. Every piece of UTF-16 text says its byte order as the whole
+// text does, so that a piece that starts with FE FF or FF FE reads as the
+// whole text reads it.
 template <typename Use>
-void ForEachPiece(const std::string& cell, const std::string& encoding, Use use) {
-  const std::string mark = encoding == kUTF16 && StartsWithByteOrderMark(cell) ? cell.substr(0, 2) : "";
+void ForEachPiece(const std::string& cell, const std::string& encoding, std::size_t pieceBytes,
+                  Use use) {
+  const std::string mark = StartsWithByteOrderMark(cell) ? cell.substr(0, 2) : "\xFE\xFF";
   std::string piece;
   for (std::size_t start = 0, end; start < cell.size(); start = end) {
-    end = PieceEnd(cell, start, encoding);
-    piece.assign(start == 0 ? "" : mark).append(cell, start, end - start);
+    end = PieceEnd(cell, start, encoding, pieceBytes);
+    piece.assign(start > 0 && encoding == kUTF16 ? mark : "").append(cell, start, end - start);
     if (!use(ToUtf8(piece, encoding))) return;
   }
+}
+
+std::string EncodingOf(const std::string& cell, bool firstCell) {
+  if (firstCell) {
+    const std::string guess = gEncTextGetEnc(cell);
+    if (guess == kUTF8 || guess == kUTF16) return guess;
+  }
+  return kShiftJIS;
 }
 
 }  // namespace
@@ -130,20 +203,21 @@ void WriteCsvText(LineSink& out, std::string_view utf8) {
 }
 
 void WriteCsvCell(LineSink& out, const std::string& cell, bool firstCell) {
-  std::string encoding = kShiftJIS;
-  if (firstCell) {
-    const std::string guess = gEncTextGetEnc(cell);
-    if (guess == kUTF8 || guess == kUTF16) encoding = guess;
-  }
-  if (cell.size() <= kPiece) return WriteCsvText(out, ToUtf8(cell, encoding));
-  // Too large to convert whole: a first pass finds whether it needs quotes.
+  if (cell.size() > kPiece) return WriteCsvCellInPieces(out, cell, firstCell, kPiece);
+  WriteCsvText(out, ToUtf8(cell, EncodingOf(cell, firstCell)));
+}
+
+void WriteCsvCellInPieces(LineSink& out, const std::string& cell, bool firstCell,
+                          std::size_t pieceBytes) {
+  const std::string encoding = EncodingOf(cell, firstCell);
+  // A first pass finds whether the cell needs quotes.
   bool quoted = false;
-  ForEachPiece(cell, encoding, [&quoted](const std::string& utf8) {
+  ForEachPiece(cell, encoding, pieceBytes, [&quoted](const std::string& utf8) {
     quoted = NeedsQuotes(utf8);
     return !quoted;
   });
   if (quoted) out.Write("\"");
-  ForEachPiece(cell, encoding, [&](const std::string& utf8) {
+  ForEachPiece(cell, encoding, pieceBytes, [&](const std::string& utf8) {
     WriteBody(out, utf8, quoted);
     return true;
   });

@@ -15,5 +15,17 @@ class LineSink;
 // converted text is never held whole.
 void WriteCsvCell(LineSink& out, const std::string& cell, bool firstCell);
 
+// The same, a piece of about `pieceBytes` (32 or more) of the cell at a
+// time, each cut where the pieces convert to the bytes of the whole cell.
+// WriteCsvCell takes this way for cells over 256 KiB.
+void WriteCsvCellInPieces(LineSink& out, const std::string& cell, bool firstCell,
+                          std::size_t pieceBytes);
+
 // Writes `utf8`, already converted, the same way (in one piece).
 void WriteCsvText(LineSink& out, std::string_view utf8);
+
+// Whether `text` holds a comma, a double quote, CR or LF, by blocks of 16
+// and 8 bytes; and the same a byte at a time, the plain loop that the block
+// scan must agree with (the encoding fuzz target holds them to it).
+bool NeedsQuotes(std::string_view text);
+bool NeedsQuotesByteByByte(std::string_view text);

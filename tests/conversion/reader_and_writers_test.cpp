@@ -116,10 +116,12 @@ TEST(CsvCell, QuotesOnlyCellsWithASpecialByteAnywhere) {
   }
 }
 
-// A cell larger than one conversion piece is converted a piece at a time:
-// characters that straddle the pieces, a quote only in a later piece and a
-// byte order mark must give what converting the whole cell gives.
-TEST(CsvCell, LargeCellsConvertAsTheWholeCellWould) {
+// A large cell is converted a piece at a time. Wherever the cuts fall, the
+// pieces give what converting the whole cell gives: characters straddling a
+// cut, Mac OS Japanese sequences (大⃝, the roman numeral XIII) that a cut
+// would split on their way through Shift-JIS, a quote only in a later piece,
+// and UTF-16 with or without its byte order mark, FE FF and FF FE inside.
+TEST(CsvCell, CellsInPiecesConvertAsTheWholeCellWould) {
   gEncInit();
   const auto repeat = [](const std::string& unit, std::size_t bytes) {
     std::string text;
@@ -127,24 +129,30 @@ TEST(CsvCell, LargeCellsConvertAsTheWholeCellWould) {
     return text;
   };
   const std::string sjis = legacy::kSjisWords[0].sjis + std::string("\xB6") + "\x83\x5C";
+  const std::string sequences = "\u5927\u20DD\uF862XIII\u5927I";
   const std::string utf16le = "\x3D\xD8\x00\xDE\xE5\x65" + std::string("a\0", 2);  // 😀日a
+  const std::string utf16be("\x59\x27\x20\xDD\xFE\xFF\xFF\xFE\xD8\x3D\xDE\x00", 12);  // 大⃝, marks, 😀
   const struct {
     const char* name;
     std::string cell;
     bool first;
   } rows[] = {
-      {"Shift-JIS, bare", "ab" + repeat(sjis, 600000), false},
-      {"Shift-JIS, a quote near the end", "a" + repeat(sjis, 600000) + "\"x", false},
-      {"first cell in UTF-8", "xy" + repeat(legacy::kSjisWords[5].utf8 + std::string("日,"), 600000), true},
-      {"first cell in UTF-16 with its mark", "\xFF\xFE" + repeat(utf16le, 600000), true},
-      {"first cell in UTF-16 without one", repeat(std::string("\xD8\x3D\xDE\x00\x00\x22", 6), 600000), true},
+      {"Shift-JIS, bare", "ab" + repeat(sjis, 200), false},
+      {"Shift-JIS, a quote near the end", "a" + repeat(sjis, 200) + "\"x", false},
+      {"first cell in UTF-8", "xy" + repeat(legacy::kSjisWords[5].utf8 + std::string("日,"), 200), true},
+      {"first cell in UTF-8, sequences", "I" + repeat(sequences, 200), true},
+      {"first cell in UTF-16 with its mark", "\xFF\xFE" + repeat(utf16le, 200), true},
+      {"first cell in UTF-16 without one", std::string("\0,", 2) + repeat(utf16be, 200), true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    StringLineSink whole, pieces;
-    WriteCsvText(whole, gEncText(row.first ? gEncSJIS(row.cell) : row.cell, "Shift-JIS", "UTF-8"));
-    WriteCsvCell(pieces, row.cell, row.first);
-    EXPECT_TRUE(whole.text == pieces.text);
+    StringLineSink whole;
+    WriteCsvCell(whole, row.cell, row.first);
+    for (std::size_t pieceBytes = 32; pieceBytes < 48; ++pieceBytes) {
+      StringLineSink pieces;
+      WriteCsvCellInPieces(pieces, row.cell, row.first, pieceBytes);
+      EXPECT_TRUE(whole.text == pieces.text) << pieceBytes;
+    }
   }
 }
 

@@ -41,11 +41,12 @@ const Sequence& SequenceOf(std::uint16_t code) {
 }
 
 // The way back: the code of each code point, and which code points begin a
-// sequence. Built once, on first use.
+// sequence and which come later in one. Built once, on first use.
 struct Reverse {
   static constexpr std::uint16_t kNoCode = 0xFFFF;
   std::vector<std::uint16_t> code = std::vector<std::uint16_t>(0x10000, kNoCode);
   std::bitset<0x10000> beginsSequence;
+  std::bitset<0x10000> continuesSequence;
 };
 
 const Reverse& ReverseTable() {
@@ -62,7 +63,10 @@ const Reverse& ReverseTable() {
         if (value < kSequence) r.code[value] = static_cast<std::uint16_t>((lead << 8) | (t + kTrailFirst));
       }
     }
-    for (const Sequence& s : kSequences) r.beginsSequence.set(s.points[0]);
+    for (const Sequence& s : kSequences) {
+      r.beginsSequence.set(s.points[0]);
+      for (std::size_t k = 1; k < s.length; ++k) r.continuesSequence.set(s.points[k]);
+    }
     return r;
   }();
   return table;
@@ -177,6 +181,20 @@ void MacJapaneseCodec::encode(std::u32string_view text, std::string& out) {
     }
     ++i;
   }
+}
+
+// A sequence that straddles the cut begins at most four code points before
+// it and goes on with `next`. No code point both begins and continues one, so
+// of any six code points in a row, one of the last five may be cut before.
+bool MacJapaneseCodec::MayCutBefore(std::u32string_view last, char32_t next) {
+  const Reverse& reverse = ReverseTable();
+  const auto in = [](const std::bitset<0x10000>& set, char32_t point) {
+    return point < 0x10000 && set.test(point);
+  };
+  if (!in(reverse.continuesSequence, next)) return true;
+  last = last.substr(0, kMaxSequenceLength - 1);
+  return std::none_of(last.begin(), last.end(),
+                      [&](char32_t point) { return in(reverse.beginsSequence, point); });
 }
 
 bool MacJapaneseCodec::IsWellFormed(std::string_view bytes) {

@@ -21,4 +21,8 @@ class MacJapaneseCodec : public CodePointCodec {
   // True when every byte and pair of `bytes` is a character of the map, so
   // that decoding writes no U+FFFD.
   static bool IsWellFormed(std::string_view bytes);
+  // True when text cut before `next` encodes in two parts to the bytes of
+  // the whole: no sequence entry can straddle the cut. `last` holds the code
+  // points before the cut, the nearest first (four are enough).
+  static bool MayCutBefore(std::u32string_view last, char32_t next);
 };
