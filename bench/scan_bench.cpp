@@ -143,7 +143,7 @@ int WalkOnly(const FolderItem& folder, bool matchCodes) {
     const FolderItem entry = folder.Item(i);
     if (entry.Directory()) {
       if (!matchCodes || entry.Visible()) matched += WalkOnly(entry, matchCodes);
-    } else if (matchCodes && gFileMatch(entry, gListCre, "Tavr")) {
+    } else if (matchCodes && gFileMatch(entry, gListCre, kListType)) {
       ++matched;
     }
   }

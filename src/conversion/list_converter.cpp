@@ -60,7 +60,7 @@ bool ListConverter::FileConv(const FolderItem& source, const FolderItem& target)
   try {
     return Convert(source, target);
   } catch (const std::exception& e) {
-    CautionNotConverted(source, ReasonOf(e));
+    CautionNotConverted(window_, source.AbsolutePath(), ReasonOf(e));
   }
   return false;
 }
@@ -183,7 +183,6 @@ bool ListConverter::CheckMulti(const FolderItem& file) {
   }
 }
 
-void ListConverter::CautionNotConverted(const FolderItem& source, const std::string& reason) const {
-  gCautionDlg1(window_, "書類を変換できませんでした。",
-               "書類：" + source.AbsolutePath() + "\n理由：" + reason);
+void CautionNotConverted(Window* window, const std::string& document, const std::string& reason) {
+  gCautionDlg1(window, "書類を変換できませんでした。", "書類：" + document + "\n理由：" + reason);
 }

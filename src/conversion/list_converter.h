@@ -15,6 +15,10 @@ class LegacyDocumentReader;
 class LineSink;
 class Window;
 
+// The caution for a document that was not converted: the fixed message, the
+// document's path and the reason, on `window` (nullptr: application-modal).
+void CautionNotConverted(Window* window, const std::string& document, const std::string& reason);
+
 class ListConverter {
  public:
   // Cautions are shown as sheets on `window` (nullptr: application-modal).
@@ -55,7 +59,6 @@ class ListConverter {
   // returns the format version text.
   std::string ReadPreferenceBlock(LegacyDocumentReader& reader);
   void ReadColumns(LegacyDocumentReader& reader, std::int32_t columnCount);
-  void CautionNotConverted(const FolderItem& source, const std::string& reason) const;
 
   Window* window_;
 };

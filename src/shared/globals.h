@@ -14,6 +14,8 @@ extern std::array<std::int32_t, 51> gPref;
 extern std::array<std::string, 21> gPrefS;
 // The creator code of a convertible document ("qZt5" once the window opens).
 extern std::string gListCre;
+// The type code of a legacy list document, single- or multi-list alike.
+inline const std::string kListType = "Tavr";
 // The legacy preference folder's name ("Tavrin初期設定" once the window opens).
 extern std::string gPrefName;
 

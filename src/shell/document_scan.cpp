@@ -9,8 +9,6 @@
 
 namespace {
 
-const std::string kListType = "Tavr";
-
 // One folder of the walk and the index of its next entry (from 1).
 struct Frame {
   FolderItem folder;

@@ -16,9 +16,7 @@
 
 namespace {
 
-const std::string kListType = "Tavr";
 const std::string kPackageExtension = ".tvrmd";
-const std::string kNotConverted = "書類を変換できませんでした。";
 
 // Set while a command runs. The yield repaints without taking user input, but
 // a dialog's own event loop could still hand over a command that was queued:
@@ -47,10 +45,6 @@ void AddDocumentRow(Listbox& list, const FolderItem& document, bool multi) {
   list.SetRowPicture(row, QIcon(file32()));
   list.SetCell(row, 1, multi ? QStringLiteral("マルチ") : QStringLiteral("シングル"));
   list.SetCell(row, 2, FromPath(document.AbsolutePath()));
-}
-
-void CautionNotConverted(Window* window, const std::string& document, const std::string& reason) {
-  gCautionDlg1(window, kNotConverted, "書類：" + document + "\n理由：" + reason);
 }
 
 // The document a list row names, when it is still there; otherwise the row is
