@@ -25,7 +25,7 @@ void WriteCsvCellInPieces(LineSink& out, const std::string& cell, bool firstCell
 void WriteCsvText(LineSink& out, std::string_view utf8);
 
 // Whether `text` holds a comma, a double quote, CR or LF, by blocks of 16
-// and 8 bytes; and the same a byte at a time, the plain loop that the block
-// scan must agree with (the encoding fuzz target holds them to it).
+// bytes; and the same a byte at a time, the plain loop that the block scan
+// must agree with (the encoding fuzz target holds them to it).
 bool NeedsQuotes(std::string_view text);
 bool NeedsQuotesByteByByte(std::string_view text);

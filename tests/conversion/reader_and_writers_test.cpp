@@ -92,7 +92,7 @@ TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
   }
 }
 
-// The scan goes by blocks of 8 and 16 bytes: a special byte is found at every
+// The scan goes by blocks of 16 bytes: a special byte is found at every
 // place in cells of every length around those sizes, and quoted so that a
 // standard reader gets the cell back.
 TEST(CsvCell, QuotesOnlyCellsWithASpecialByteAnywhere) {
