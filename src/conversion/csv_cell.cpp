@@ -173,14 +173,15 @@ std::string EncodingOf(const std::string& cell, bool firstCell) {
   return kShiftJIS;
 }
 
-}  // namespace
-
+// Writes `utf8`, already converted, in one piece.
 void WriteCsvText(LineSink& out, std::string_view utf8) {
   const bool quoted = NeedsQuotes(utf8);
   if (quoted) out.Write("\"");
   WriteBody(out, utf8, quoted);
   if (quoted) out.Write("\"");
 }
+
+}  // namespace
 
 void WriteCsvCell(LineSink& out, const std::string& cell, bool firstCell) {
   if (cell.size() > kPiece) return WriteCsvCellInPieces(out, cell, firstCell, kPiece);

@@ -21,9 +21,6 @@ void WriteCsvCell(LineSink& out, const std::string& cell, bool firstCell);
 void WriteCsvCellInPieces(LineSink& out, const std::string& cell, bool firstCell,
                           std::size_t pieceBytes);
 
-// Writes `utf8`, already converted, the same way (in one piece).
-void WriteCsvText(LineSink& out, std::string_view utf8);
-
 // Whether `text` holds a comma, a double quote, CR or LF, by blocks of 16
 // bytes; and the same a byte at a time, the plain loop that the block scan
 // must agree with (the encoding fuzz target holds them to it).

@@ -7,7 +7,6 @@
 #include "conversion/pref_writer.h"
 #include "conversion/xml_text.h"
 #include "conversion_fixture_helpers.h"
-#include "rfc4180_helpers.h"
 #include "strict_xml_helpers.h"
 
 namespace {
@@ -89,30 +88,6 @@ TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
     const std::string escaped = XmlText(c.text);
     EXPECT_EQ(escaped, c.escaped) << c.text;
     EXPECT_EQ(XmlWellFormednessError("<string>" + escaped + "</string>"), std::nullopt) << c.text;
-  }
-}
-
-// The scan goes by blocks of 16 bytes: a special byte is found at every
-// place in cells of every length around those sizes, and quoted so that a
-// standard reader gets the cell back.
-TEST(CsvCell, QuotesOnlyCellsWithASpecialByteAnywhere) {
-  for (std::size_t size = 1; size <= 40; ++size) {
-    const std::string plain(size, ' ');
-    StringLineSink line;
-    WriteCsvText(line, plain);
-    EXPECT_EQ(line.text, plain) << size;
-    for (std::size_t at = 0; at < size; ++at) {
-      for (char special : {',', '"', '\r', '\n'}) {
-        std::string cell = plain, error;
-        cell[at] = special;
-        line.text = "x,";
-        WriteCsvText(line, cell);
-        EXPECT_EQ(line.text[2], '"') << size << " " << at;
-        EXPECT_EQ(ReadCsv(line.text + "\n", &error).value_or(CsvRecords{}),
-                  (CsvRecords{{"x", cell}}))
-            << size << " " << at << " " << error;
-      }
-    }
   }
 }
 
