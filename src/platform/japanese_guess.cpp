@@ -19,7 +19,8 @@ bool StartsWithByteOrderMark(std::string_view text) {
 
 bool IsHigh(char c) { return static_cast<std::uint8_t>(c) > 0x7F; }
 
-// Half-width katakana in Shift_JIS; also the bytes of much short UTF-8.
+// A byte of half-width katakana in Shift_JIS; the UTF-8 of accented Latin
+// letters is made of such bytes too.
 bool IsHalfWidthKana(char c) {
   const auto byte = static_cast<std::uint8_t>(c);
   return byte >= 0xA1 && byte <= 0xDF;
