@@ -33,7 +33,8 @@ constexpr std::size_t kFirstRefill = 4096;
 
 std::unique_ptr<BinaryStream> BinaryStream::Open(const std::filesystem::path& path) {
   // O_NONBLOCK so that a FIFO standing at the path cannot hang us; it is
-  // refused below with everything else that is not a regular file.
+  // refused below with everything else that is not a regular file. The flag
+  // stays: it changes nothing for reads of a regular file.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) ThrowCannotOpen(path, SystemErrorText(errno));
   struct stat info {};
@@ -44,10 +45,6 @@ std::unique_ptr<BinaryStream> BinaryStream::Open(const std::filesystem::path& pa
                           : S_ISDIR(info.st_mode) ? std::string("フォルダです")
                                                   : std::string("通常のファイルではありません"));
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-#ifdef POSIX_FADV_SEQUENTIAL
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
   std::unique_ptr<BinaryStream> stream(new BinaryStream());
   stream->fd_ = fd;
   stream->length_ = static_cast<std::uint64_t>(info.st_size);
@@ -130,6 +127,11 @@ void BinaryStream::Fill(std::size_t count) {
   base_ += next_;
   next_ = 0;
   end_ = kept;
+#ifdef POSIX_FADV_SEQUENTIAL
+  // A document read past its first block is read to its end (a scan reads
+  // only the first block of each).
+  if (fd_ >= 0 && refill_ == 2 * kFirstRefill) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
   const std::size_t wanted = std::min(kBufferSize, std::max(count, refill_));
   refill_ = std::min(kBufferSize, refill_ * 2);
   while (end_ < count) {
