@@ -20,37 +20,47 @@ bool IsAscii(std::string_view s) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-std::string AsciiFold(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+bool IsUtf8(std::string_view s) {
+  Utf8Scanner scanner;
+  for (const char c : s) {
+    const Utf8Scanner::Step step = scanner.feed(static_cast<std::uint8_t>(c));
+    if (step == Utf8Scanner::Step::Invalid || step == Utf8Scanner::Step::Retry) return false;
   }
-  return out;
+  return !scanner.pending();
 }
 
-// ICU's case folding of well-formed UTF-8; false when ICU cannot do it.
-bool Utf8Fold(std::string_view s, std::string& out) {
+void AppendAsciiFold(std::string_view s, std::string& out) {
+  const std::size_t start = out.size();
+  out += s;
+  for (auto c = out.begin() + static_cast<std::ptrdiff_t>(start); c != out.end(); ++c) {
+    if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
+  }
+}
+
+// ICU's case folding of well-formed UTF-8, appended; false when ICU cannot do
+// it.
+bool AppendUtf8Fold(std::string_view s, std::string& out) {
   static UCaseMap* const map = [] {
     UErrorCode status = U_ZERO_ERROR;
     UCaseMap* opened = ucasemap_open("", U_FOLD_CASE_DEFAULT, &status);
     return U_FAILURE(status) ? nullptr : opened;  // kept for the life of the process
   }();
   if (!map || s.size() > INT32_MAX / 4) return false;
-  out.assign(s.size() * 3 + 4, '\0');  // folding grows UTF-8 by at most 3x
+  const std::size_t start = out.size();
+  out.resize(start + s.size() * 3 + 4);  // folding grows UTF-8 by at most 3x
   UErrorCode status = U_ZERO_ERROR;
-  const int32_t n = ucasemap_utf8FoldCase(map, out.data(), static_cast<int32_t>(out.size()),
+  const int32_t n = ucasemap_utf8FoldCase(map, out.data() + start, static_cast<int32_t>(out.size() - start),
                                           s.data(), static_cast<int32_t>(s.size()), &status);
-  if (U_FAILURE(status) || n < 0) return false;
-  out.resize(static_cast<std::size_t>(n));
-  return true;
+  const bool folded = U_SUCCESS(status) && n >= 0;
+  out.resize(folded ? start + static_cast<std::size_t>(n) : start);
+  return folded;
 }
 
-// The key that orders names: case-folded, so that "a" and "A" compare equal.
-std::string MacNameKey(std::string_view name) {
-  if (IsAscii(name)) return AsciiFold(name);
-  std::string folded;
-  if (IsValidUtf8(name) && Utf8Fold(name, folded)) return folded;
-  return AsciiFold(name);
+// Appends the key that orders names: case-folded, so that "a" and "A"
+// compare equal.
+void AppendMacNameKey(std::string_view name, std::string& out) {
+  if (!IsAscii(name) && IsUtf8(name) && AppendUtf8Fold(name, out)) return;
+  AppendAsciiFold(name, out);
 }
 
 FolderStamp StampOfStat(const struct stat& st) {
@@ -117,39 +127,52 @@ bool StampOf(const std::string& path, FolderStamp& stamp) {
   return true;
 }
 
-std::unique_ptr<const DirectoryListing> DirectoryListing::Read(int dirFd, const std::string& path) {
-  // A descriptor of its own: reading moves the descriptor's position.
-  const int streamFd = dirFd >= 0 ? ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                                  : ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (streamFd < 0) return nullptr;
+std::unique_ptr<const DirectoryListing> DirectoryListing::Read(DIR* held, const std::string& path) {
+  DIR* const dir = held ? held : ::opendir(path.c_str());
+  if (!dir) return nullptr;
   auto listing = std::make_unique<DirectoryListing>();
+  std::vector<Pending> items;
   struct stat st;
-  DIR* dir = ::fstat(streamFd, &st) == 0 ? ::fdopendir(streamFd) : nullptr;
-  if (!dir) {
-    ::close(streamFd);
-    return nullptr;
+  bool failed = ::fstat(::dirfd(dir), &st) != 0;
+  if (!failed) {
+    listing->stamp_ = StampOfStat(st);
+    listing->trusted_ = !StampIsRacy(listing->stamp_);
+    failed = !listing->ReadEntries(dir, items);
   }
-  listing->stamp_ = StampOfStat(st);
-  listing->trusted_ = !StampIsRacy(listing->stamp_);
+  if (!held) ::closedir(dir);
+  if (failed) return nullptr;
+  std::sort(listing->carriers_.begin(), listing->carriers_.end());
+  listing->SortItems(items);
+  return listing;
+}
 
+bool DirectoryListing::ReadEntries(DIR* dir, std::vector<Pending>& items) {
   for (;;) {
     errno = 0;
     const struct dirent* d = ::readdir(dir);
-    if (!d) break;
+    if (!d) return errno == 0;
     const std::string_view name(d->d_name);
     if (name == "." || name == "..") continue;
     if (mac_metadata::IsMetadataName(name)) {
-      listing->carriers_.emplace_back(name);
+      carriers_.emplace_back(name);
       continue;
     }
-    listing->items_.push_back({std::string(name), MacNameKey(name), IsDirectoryEntry(dir, d)});
+    text_ += name;
+    const std::size_t keyStart = text_.size();
+    AppendMacNameKey(name, text_);
+    items.push_back({name.size(), text_.size() - keyStart, IsDirectoryEntry(dir, d)});
   }
-  const bool failed = errno != 0;
-  ::closedir(dir);
-  if (failed) return nullptr;
-  std::sort(listing->carriers_.begin(), listing->carriers_.end());
-  std::sort(listing->items_.begin(), listing->items_.end(), EntryLess);
-  return listing;
+}
+
+void DirectoryListing::SortItems(const std::vector<Pending>& items) {
+  items_.reserve(items.size());
+  const char* at = text_.data();
+  for (const Pending& item : items) {
+    items_.push_back({std::string_view(at, item.nameSize),
+                      std::string_view(at + item.nameSize, item.keySize), item.directory});
+    at += item.nameSize + item.keySize;
+  }
+  std::sort(items_.begin(), items_.end(), EntryLess);
 }
 
 bool DirectoryListing::Contains(std::string_view name) const {
@@ -157,6 +180,8 @@ bool DirectoryListing::Contains(std::string_view name) const {
     return std::binary_search(carriers_.begin(), carriers_.end(), name,
                               [](std::string_view a, std::string_view b) { return a < b; });
   }
-  const DirectoryEntry probe{std::string(name), MacNameKey(name), false};
-  return std::binary_search(items_.begin(), items_.end(), probe, EntryLess);
+  std::string key;
+  AppendMacNameKey(name, key);
+  return std::binary_search(items_.begin(), items_.end(), DirectoryEntry{name, key, false},
+                            EntryLess);
 }

@@ -5,15 +5,18 @@
 // depend on the file system. Metadata carriers ("._NAME" sidecars, __MACOSX,
 // .AppleDouble) are kept apart from the items but can still be looked up.
 
+#include <dirent.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+// Names and keys are views of text the listing holds.
 struct DirectoryEntry {
-  std::string name;
-  std::string key;         // the case-folded name that orders entries
+  std::string_view name;
+  std::string_view key;    // the case-folded name that orders entries
   bool directory = false;  // a folder itself, not a link to one
 };
 
@@ -28,13 +31,18 @@ struct FolderStamp {
 
 class DirectoryListing {
  public:
-  // Reads the folder open as `dirFd` (not consumed; -1 to open `path`).
-  // nullptr when the folder cannot be read. `Stamp` and `Trusted` describe
+  // Reads the folder open as `dir`, which stands at its start (it stays
+  // open; nullptr to open `path` for this reading only). nullptr when the
+  // folder cannot be read. `Stamp` and `Trusted` describe
   // the folder as it was just before the reading: trusted is false when a
   // change made right after the reading could leave the folder's times
   // unchanged (the times are too close to the clock for the file system's
   // resolution), so the listing must be read again before it is relied upon.
-  static std::unique_ptr<const DirectoryListing> Read(int dirFd, const std::string& path);
+  static std::unique_ptr<const DirectoryListing> Read(DIR* dir, const std::string& path);
+
+  DirectoryListing() = default;
+  DirectoryListing(const DirectoryListing&) = delete;  // entries view its text
+  DirectoryListing& operator=(const DirectoryListing&) = delete;
 
   // Items in name order, metadata carriers left out.
   const std::vector<DirectoryEntry>& Items() const { return items_; }
@@ -46,6 +54,18 @@ class DirectoryListing {
   bool Trusted() const { return trusted_; }
 
  private:
+  // An item read, before its views can be made: text_ still grows.
+  struct Pending {
+    std::size_t nameSize, keySize;
+    bool directory;
+  };
+  // Reads the entries that `dir` gives from where it stands: carriers into
+  // carriers_, items into text_ and `items`; false when reading fails.
+  bool ReadEntries(DIR* dir, std::vector<Pending>& items);
+  // Makes items_ from the items read, in name order.
+  void SortItems(const std::vector<Pending>& items);
+
+  std::string text_;  // each item's name, then its key
   std::vector<DirectoryEntry> items_;
   std::vector<std::string> carriers_;  // metadata entries, sorted byte by byte
   FolderStamp stamp_;

@@ -1,9 +1,11 @@
 #include "platform/folder_item.h"
 
-#include <fcntl.h>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <map>
 #include <utility>
 
@@ -24,8 +26,9 @@
 // the Folder that listed them. A Folder holds its sorted listing, the carrier
 // folders looked into inside it, and, made when first needed, its own parent
 // Folder, so that the ancestors of everything a walk hands out are looked at
-// once. The folder last read or revalidated also holds an open descriptor, so
-// that revalidating it again is one fstat.
+// once. The folders last read or revalidated (those a walk is in), a few at
+// most however deep the tree, also hold an open descriptor, so that
+// revalidating one again is one fstat, also when a walk comes back up to it.
 //
 // Count() revalidates the listing with one fstat: the listing is read again
 // only when the folder's stamp (inode, mtime, ctime) changed, or when it was
@@ -77,9 +80,13 @@ bool LstatIsDirectory(const std::string& path) {
 struct Folder;
 using FolderPtr = std::shared_ptr<Folder>;
 
-// The folder whose descriptor is open; at most one is, the one last read or
-// revalidated (the folder a walk is in), however deep the tree.
-Folder* gDescriptorHolder = nullptr;
+// The folders whose descriptors are open, the one last read or revalidated
+// first; empty slots at the end.
+std::array<Folder*, 4> gDescriptorHolders{};
+
+// Counts the readings of folders (and the changes this layer made to them):
+// what was found out from the folders' listings holds while it stays the same.
+std::uint64_t gFolderReadings = 0;
 
 // One folder: its cached listing and what is looked up in it.
 struct Folder {
@@ -92,36 +99,51 @@ struct Folder {
   // A carrier folder or one inside it: read by path when first looked into,
   // never revalidated.
   const bool carrier;
-  FolderPtr parent;  // made when first needed (ParentOf); none for a carrier
-  int fd = -1;       // -1: revalidated and read by path
+  FolderPtr parent;    // made when first needed (ParentOf); none for a carrier
+  DIR* dir = nullptr;  // null: revalidated and read by path
   std::unique_ptr<const DirectoryListing> listing;
   bool stale = false;  // this layer changed the folder
   // Carrier folders inside this one, and entries looked for without a
   // listing; both forgotten when the folder is read again.
   std::map<std::string, FolderPtr, std::less<>> inside;
   std::map<std::string, bool, std::less<>> probed;
+  // Where its items' sidecars may be, as found when gFolderReadings was
+  // `sidecarsFoundAt` (SidecarFoldersOf).
+  std::optional<mac_metadata::SidecarFolders> sidecars;
+  std::uint64_t sidecarsFoundAt = 0;
 
-  // Opens the descriptor, closing the one another folder held; without one
-  // (not a folder, none left) the folder goes by path.
+  // Opens the descriptor, closing that of the folder used longest ago when
+  // all are taken; without one (not a folder, none left) the folder goes by
+  // path.
   void HoldDescriptor() {
-    if (fd >= 0 || carrier) return;
-    if (gDescriptorHolder) gDescriptorHolder->ReleaseDescriptor();
-    fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) gDescriptorHolder = this;
+    if (carrier) return;
+    if (!dir) {
+      if (Folder* oldest = gDescriptorHolders.back()) oldest->ReleaseDescriptor();
+      dir = ::opendir(path.c_str());
+      if (!dir) return;
+    }
+    auto at = std::find(gDescriptorHolders.begin(), gDescriptorHolders.end(), this);
+    if (at == gDescriptorHolders.end()) at = std::find(gDescriptorHolders.begin(), at, nullptr);
+    std::rotate(gDescriptorHolders.begin(), at, at + 1);
+    gDescriptorHolders.front() = this;
   }
 
   void ReleaseDescriptor() {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-    if (gDescriptorHolder == this) gDescriptorHolder = nullptr;
+    if (!dir) return;
+    ::closedir(dir);
+    dir = nullptr;
+    auto kept = std::remove(gDescriptorHolders.begin(), gDescriptorHolders.end(), this);
+    std::fill(kept, gDescriptorHolders.end(), nullptr);
   }
 
   void Load() {
+    ++gFolderReadings;
     stale = false;
     inside.clear();
     probed.clear();
+    ReleaseDescriptor();  // a descriptor opened afresh reads from the start
     HoldDescriptor();
-    listing = DirectoryListing::Read(fd, path);
+    listing = DirectoryListing::Read(dir, path);
   }
 
   // The listing as the last revalidation saw it; read if there is none.
@@ -135,10 +157,9 @@ struct Folder {
     if (!listing || stale) return Current();
     HoldDescriptor();
     FolderStamp stamp;
-    if (!(fd >= 0 ? StampOf(fd, stamp) : StampOf(path, stamp))) {
-      ReleaseDescriptor();  // deleted or unreadable: look again by path
-      Load();
-    } else if (!(stamp == listing->Stamp()) || !listing->Trusted()) {
+    // Deleted, unreadable or changed: read again by path.
+    if (!(dir ? StampOf(::dirfd(dir), stamp) : StampOf(path, stamp)) ||
+        !(stamp == listing->Stamp()) || !listing->Trusted()) {
       Load();
     }
     return listing.get();
@@ -157,6 +178,7 @@ struct Folder {
   }
 
   void Changed() {
+    ++gFolderReadings;
     stale = true;
     probed.clear();
   }
@@ -231,19 +253,23 @@ bool IsDirectory(const ItemState& state) {
   return LstatIsDirectory(state.path);
 }
 
-// Answers CarrierLocations from the folders cached around one item: its own,
-// the one that holds it and those above, and the carrier folders inside them.
+// Answers the carrier lookups from the folders cached around one folder and
+// its item: the item itself, if any, the folder and those above, and the
+// carrier folders inside them.
 class CachedLookup {
  public:
-  explicit CachedLookup(ItemState& item) : item_(item), near_(ParentFolder(item).get()) {}
+  CachedLookup(Folder* near, ItemState* item) : item_(item), near_(near) {}
 
   bool operator()(std::string_view folder, std::string_view name) {
     Folder* at = nullptr;
-    if (IsWithin(folder, item_.path)) {
-      at = OwnFolder(item_).get();
+    if (item_ && IsWithin(folder, item_->path)) {
+      // A folder asked about its own carriers is walked next: read rather
+      // than probed.
+      at = OwnFolder(*item_).get();
+      at->Current();
     } else {
-      // Asked from the item's folder upward, so the climb goes one way; a
-      // longer path cannot hold a shorter one.
+      // Asked from the folder upward, so the climb goes one way; a longer
+      // path cannot hold a shorter one.
       while (near_ && (near_->path.size() > folder.size() || !IsWithin(folder, near_->path)))
         near_ = ParentOf(*near_).get();
       at = near_;
@@ -259,15 +285,27 @@ class CachedLookup {
   }
 
  private:
-  ItemState& item_;
+  ItemState* item_;
   Folder* near_;  // kept by the folder below it, or by the item
 };
 
+// Found once per folder for all its items, again after any folder was read.
+const mac_metadata::SidecarFolders& SidecarFoldersOf(Folder& folder) {
+  if (!folder.sidecars || folder.sidecarsFoundAt != gFolderReadings) {
+    CachedLookup lookup(&folder, nullptr);
+    folder.sidecars = mac_metadata::SidecarFoldersOf(folder.path, std::ref(lookup));
+    folder.sidecarsFoundAt = gFolderReadings;
+  }
+  return *folder.sidecars;
+}
+
 const mac_metadata::Carriers& CarriersOf(ItemState& state) {
   if (!state.carriersRead) {
-    CachedLookup lookup(state);
-    state.carriers = mac_metadata::CarrierLocations(state.path, IsDirectory(state),
-                                                    std::ref(lookup));
+    if (Folder* parent = ParentFolder(state).get()) {
+      CachedLookup lookup(parent, &state);
+      state.carriers = mac_metadata::CarrierLocations(state.path, IsDirectory(state),
+                                                      SidecarFoldersOf(*parent), std::ref(lookup));
+    }
     state.carriers.attributes = mac_metadata::AttributeNames::From(xattrs::List(state.path));
     state.carriersRead = true;
   }
@@ -276,7 +314,7 @@ const mac_metadata::Carriers& CarriersOf(ItemState& state) {
 
 const std::optional<FinderInfo>& FinderOf(ItemState& state) {
   if (!state.finderRead) {
-    state.finder = mac_metadata::ReadFinderInfo(CarriersOf(state));
+    state.finder = mac_metadata::ReadFinderInfo(state.path, CarriersOf(state));
     state.finderRead = true;
   }
   return state.finder;
@@ -419,7 +457,7 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool write) const {
 }
 
 std::optional<ResourceFork> FolderItem::OpenResourceFork() const {
-  return mac_metadata::ReadResourceFork(CarriersOf(*state_));
+  return mac_metadata::ReadResourceFork(state_->path, CarriersOf(*state_));
 }
 
 bool FolderItem::ExtensionVisible() const {

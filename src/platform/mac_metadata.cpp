@@ -107,12 +107,12 @@ const AttributeCarrier<ResourceFork> kResourceForkAttributes[] = {
 // The value of the first carrier that has it: the attributes in table order,
 // then the AppleDouble files, nearest first, each read by `fromFile`.
 template <typename Value, std::size_t N, typename FromFile>
-std::optional<Value> FirstFound(const Carriers& carriers,
+std::optional<Value> FirstFound(const std::string& item, const Carriers& carriers,
                                 const AttributeCarrier<Value> (&attributes)[N],
                                 FromFile fromFile) {
   for (const AttributeCarrier<Value>& carrier : attributes) {
     if (!(carriers.attributes.*carrier.present)) continue;
-    if (auto bytes = xattrs::Get(carriers.item, carrier.name, carrier.maxSize)) {
+    if (auto bytes = xattrs::Get(item, carrier.name, carrier.maxSize)) {
       if (auto value = carrier.decode(std::move(*bytes))) return value;
     }
   }
@@ -180,8 +180,8 @@ AttributeNames AttributeNames::From(const std::vector<std::string>& names) {
   return found;
 }
 
-std::optional<FinderInfo> ReadFinderInfo(const Carriers& carriers) {
-  return FirstFound(carriers, kFinderInfoAttributes,
+std::optional<FinderInfo> ReadFinderInfo(const std::string& item, const Carriers& carriers) {
+  return FirstFound(item, carriers, kFinderInfoAttributes,
                     [](const std::string& file) -> std::optional<FinderInfo> {
                       auto bytes = AppleDouble::ReadEntry(file, AppleDouble::kFinderInfo,
                                                           FinderInfo::kSize);
@@ -189,8 +189,8 @@ std::optional<FinderInfo> ReadFinderInfo(const Carriers& carriers) {
                     });
 }
 
-std::optional<ResourceFork> ReadResourceFork(const Carriers& carriers) {
-  return FirstFound(carriers, kResourceForkAttributes,
+std::optional<ResourceFork> ReadResourceFork(const std::string& item, const Carriers& carriers) {
+  return FirstFound(item, carriers, kResourceForkAttributes,
                     [](const std::string& file) -> std::optional<ResourceFork> {
                       auto entry = AppleDouble::OpenEntry(file, AppleDouble::kResourceFork);
                       return entry ? OpenFork(entry->length, std::move(entry->read)) : std::nullopt;
@@ -215,16 +215,31 @@ std::optional<std::string> MirrorFolder(std::string mirror, std::string_view bet
 
 }  // namespace
 
-Carriers CarrierLocations(const std::string& path, bool isFolder, const EntryLookup& exists) {
+SidecarFolders SidecarFoldersOf(std::string_view folder, const EntryLookup& exists) {
+  SidecarFolders around;
+  around.appleDouble = exists(folder, kAppleDoubleFolder);
+  for (std::string_view above = folder;; above = ParentPath(above)) {
+    if (exists(above, kMacosxFolder)) {
+      auto mirror = MirrorFolder(JoinPath(above, kMacosxFolder), PathBelow(folder, above), exists);
+      if (mirror) around.mirrors.push_back(std::move(*mirror));
+    }
+    if (above == "/") break;
+  }
+  return around;
+}
+
+Carriers CarrierLocations(const std::string& path, bool isFolder, const SidecarFolders& around,
+                          const EntryLookup& exists) {
   Carriers carriers;
-  carriers.item = path;
   if (path == "/") return carriers;  // no folder around it to hold sidecars
   std::vector<std::string>& files = carriers.appleDoubleFiles;
   const std::string_view folder = ParentPath(path);
   const std::string_view name = BaseName(path);
-  const std::string sidecar = std::string(kSidecarPrefix) + std::string(name);
+  std::string sidecar;
+  sidecar.reserve(kSidecarPrefix.size() + name.size());
+  (sidecar += kSidecarPrefix) += name;
   if (exists(folder, sidecar)) files.push_back(JoinPath(folder, sidecar));
-  if (exists(folder, kAppleDoubleFolder)) {
+  if (around.appleDouble) {
     const std::string netatalk = JoinPath(folder, kAppleDoubleFolder);
     if (exists(netatalk, name)) files.push_back(JoinPath(netatalk, name));
   }
@@ -232,14 +247,8 @@ Carriers CarrierLocations(const std::string& path, bool isFolder, const EntryLoo
     const std::string own = JoinPath(path, kAppleDoubleFolder);
     if (exists(own, kAppleDoubleParent)) files.push_back(JoinPath(own, kAppleDoubleParent));
   }
-  // A zip unpacked anywhere above leaves its __MACOSX there, repeating the
-  // folders between: the item's own folder first, then upward.
-  for (std::string_view above = folder;; above = ParentPath(above)) {
-    if (exists(above, kMacosxFolder)) {
-      const auto mirror = MirrorFolder(JoinPath(above, kMacosxFolder), PathBelow(folder, above), exists);
-      if (mirror && exists(*mirror, sidecar)) files.push_back(JoinPath(*mirror, sidecar));
-    }
-    if (above == "/") break;
+  for (const std::string& mirror : around.mirrors) {
+    if (exists(mirror, sidecar)) files.push_back(JoinPath(mirror, sidecar));
   }
   return carriers;
 }

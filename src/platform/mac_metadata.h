@@ -91,9 +91,9 @@ struct AttributeNames {
   static AttributeNames From(const std::vector<std::string>& names);
 };
 
-// Where one item's metadata may be kept, in reading order.
+// Where one item's metadata may be kept, in reading order: its own extended
+// attributes, then its AppleDouble files.
 struct Carriers {
-  std::string item;                           // the path whose extended attributes are read
   AttributeNames attributes;                  // which of them are present
   std::vector<std::string> appleDoubleFiles;  // paths, nearest first; may not exist
 };
@@ -102,16 +102,31 @@ struct Carriers {
 // named `name` (items and carriers alike).
 using EntryLookup = std::function<bool(std::string_view folder, std::string_view name)>;
 
-// Where the metadata of the item at `path` (absolute and normalised) is kept:
-// its own extended attributes (`attributes` is left for the caller to fill
-// in), then the AppleDouble files that `exists` finds, nearest first: "._NAME"
-// beside it, ".AppleDouble/NAME", a folder's own ".AppleDouble/.Parent", and
-// "._NAME" in the __MACOSX mirror of its folder, then in those of each folder
-// above (ROOT/__MACOSX/a/b/._NAME for ROOT/a/b/NAME).
-Carriers CarrierLocations(const std::string& path, bool isFolder, const EntryLookup& exists);
+// Where the AppleDouble files of the items of one folder may be kept, besides
+// the folder itself: what every item in it shares, found once.
+struct SidecarFolders {
+  bool appleDouble = false;          // the folder holds Netatalk's ".AppleDouble"
+  std::vector<std::string> mirrors;  // its __MACOSX mirrors that exist, nearest first
+};
 
-// The first Finder info / resource fork found, in carrier order.
-std::optional<FinderInfo> ReadFinderInfo(const Carriers& carriers);
-std::optional<ResourceFork> ReadResourceFork(const Carriers& carriers);
+// The sidecar folders of the folder at `folder` (absolute and normalised):
+// its ".AppleDouble", and the mirrors a zip unpacked in it or anywhere above
+// leaves, repeating the folders between: FOLDER/__MACOSX, then
+// ROOT/__MACOSX/a/b for FOLDER = ROOT/a/b, upward.
+SidecarFolders SidecarFoldersOf(std::string_view folder, const EntryLookup& exists);
+
+// Where the metadata of the item at `path` (absolute and normalised; its
+// folder's sidecar folders are `around`) is kept: its own extended attributes
+// (`attributes` is left for the caller to fill in), then the AppleDouble
+// files that `exists` finds, nearest first: "._NAME" beside it,
+// ".AppleDouble/NAME", a folder's own ".AppleDouble/.Parent", and "._NAME" in
+// each mirror. The root has none.
+Carriers CarrierLocations(const std::string& path, bool isFolder, const SidecarFolders& around,
+                          const EntryLookup& exists);
+
+// The first Finder info / resource fork found, in carrier order; `item` is
+// the path whose extended attributes are read.
+std::optional<FinderInfo> ReadFinderInfo(const std::string& item, const Carriers& carriers);
+std::optional<ResourceFork> ReadResourceFork(const std::string& item, const Carriers& carriers);
 
 }  // namespace mac_metadata

@@ -110,9 +110,9 @@ TEST(MacMetadataTest, CarrierLocationsFromWhatTheFoldersHold) {
         return p == path || p.rfind(path + "/", 0) == 0;
       });
     };
-    const Carriers carriers = CarrierLocations(row.item, row.folder, exists);
-    EXPECT_EQ(carriers.item, row.item);
-    EXPECT_EQ(carriers.appleDoubleFiles, row.expected);
+    const SidecarFolders around = SidecarFoldersOf(ParentPath(row.item), exists);
+    EXPECT_EQ(CarrierLocations(row.item, row.folder, around, exists).appleDoubleFiles,
+              row.expected);
   }
 }
 
