@@ -15,11 +15,6 @@
 
 namespace {
 
-bool IsAscii(std::string_view s) {
-  return std::all_of(s.begin(), s.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 bool IsUtf8(std::string_view s) {
   Utf8Scanner scanner;
   for (const char c : s) {
@@ -29,12 +24,16 @@ bool IsUtf8(std::string_view s) {
   return !scanner.pending();
 }
 
-void AppendAsciiFold(std::string_view s, std::string& out) {
+// Appends `s` with A-Z folded to a-z; false when `s` is not all ASCII.
+bool AppendAsciiFold(std::string_view s, std::string& out) {
   const std::size_t start = out.size();
   out += s;
+  bool ascii = true;
   for (auto c = out.begin() + static_cast<std::ptrdiff_t>(start); c != out.end(); ++c) {
     if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
+    if (static_cast<unsigned char>(*c) >= 0x80) ascii = false;
   }
+  return ascii;
 }
 
 // ICU's case folding of well-formed UTF-8, appended; false when ICU cannot do
@@ -59,8 +58,19 @@ bool AppendUtf8Fold(std::string_view s, std::string& out) {
 // Appends the key that orders names: case-folded, so that "a" and "A"
 // compare equal.
 void AppendMacNameKey(std::string_view name, std::string& out) {
-  if (!IsAscii(name) && IsUtf8(name) && AppendUtf8Fold(name, out)) return;
-  AppendAsciiFold(name, out);
+  const std::size_t start = out.size();
+  if (AppendAsciiFold(name, out) || !IsUtf8(name)) return;
+  out.resize(start);
+  if (!AppendUtf8Fold(name, out)) AppendAsciiFold(name, out);
+}
+
+// The first eight bytes of a key as a number, so that most comparisons need
+// no more: zero bytes pad a shorter key, and no name holds one.
+std::uint64_t KeyPrefix(std::string_view key) {
+  std::uint64_t prefix = 0;
+  for (std::size_t i = 0; i < 8; ++i)
+    prefix = prefix << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+  return prefix;
 }
 
 FolderStamp StampOfStat(const struct stat& st) {
@@ -106,6 +116,7 @@ bool IsDirectoryEntry(DIR* dir, const struct dirent* d) {
 }
 
 bool EntryLess(const DirectoryEntry& a, const DirectoryEntry& b) {
+  if (a.keyPrefix != b.keyPrefix) return a.keyPrefix < b.keyPrefix;
   const int byKey = a.key.compare(b.key);
   if (byKey != 0) return byKey < 0;
   return a.name < b.name;
@@ -168,8 +179,8 @@ void DirectoryListing::SortItems(const std::vector<Pending>& items) {
   items_.reserve(items.size());
   const char* at = text_.data();
   for (const Pending& item : items) {
-    items_.push_back({std::string_view(at, item.nameSize),
-                      std::string_view(at + item.nameSize, item.keySize), item.directory});
+    const std::string_view key(at + item.nameSize, item.keySize);
+    items_.push_back({std::string_view(at, item.nameSize), key, KeyPrefix(key), item.directory});
     at += item.nameSize + item.keySize;
   }
   std::sort(items_.begin(), items_.end(), EntryLess);
@@ -182,6 +193,6 @@ bool DirectoryListing::Contains(std::string_view name) const {
   }
   std::string key;
   AppendMacNameKey(name, key);
-  return std::binary_search(items_.begin(), items_.end(), DirectoryEntry{name, key, false},
-                            EntryLess);
+  return std::binary_search(items_.begin(), items_.end(),
+                            DirectoryEntry{name, key, KeyPrefix(key), false}, EntryLess);
 }

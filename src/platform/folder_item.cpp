@@ -203,7 +203,6 @@ Folder& InsideOf(Folder& folder, std::string_view name) {
 // What copies of one item share.
 struct ItemState {
   std::string path;  // absolute and normalised
-  std::string name;  // the last component; "" for the root
 
   // The folder that holds the item; for an item made from a path it is made
   // when first needed (ParentFolder).
@@ -262,7 +261,9 @@ class CachedLookup {
 
   bool operator()(std::string_view folder, std::string_view name) {
     Folder* at = nullptr;
-    if (item_ && IsWithin(folder, item_->path)) {
+    if (near_ && folder == near_->path) {
+      at = near_;  // the usual question: an entry beside the item
+    } else if (item_ && IsWithin(folder, item_->path)) {
       // A folder asked about its own carriers is walked next: read rather
       // than probed.
       at = OwnFolder(*item_).get();
@@ -337,7 +338,6 @@ bool IsEntryName(const std::string& name) {
 
 FolderItem::FolderItem(std::filesystem::path path) : state_(std::make_shared<State>()) {
   state_->path = Normalise(path);
-  state_->name = BaseName(state_->path);
 }
 
 FolderItem::FolderItem(std::shared_ptr<State> state) : state_(std::move(state)) {}
@@ -353,7 +353,6 @@ FolderItem FolderItem::Child(const std::string& name) const {
   }
   auto state = std::make_shared<State>();
   state->path = JoinPath(state_->path, name);
-  state->name = name;
   state->parent = OwnFolder(*state_);
   return FolderItem(std::move(state));
 }
@@ -363,7 +362,6 @@ FolderItem FolderItem::Parent() const {
   const FolderPtr& parent = ParentFolder(*state_);
   auto state = std::make_shared<State>();
   state->path = parent->path;
-  state->name = BaseName(parent->path);
   state->folder = parent;
   state->parent = parent->parent;  // may be null: made when needed
   return FolderItem(std::move(state));
@@ -371,7 +369,7 @@ FolderItem FolderItem::Parent() const {
 
 std::string FolderItem::Name() const {
   if (IsRootPath(state_->path)) return state_->path;
-  return state_->name;
+  return std::string(BaseName(state_->path));
 }
 
 std::string FolderItem::AbsolutePath() const { return state_->path; }
@@ -394,7 +392,6 @@ FolderItem FolderItem::Item(std::int32_t i) const {
   const DirectoryEntry& entry = listing->Items()[static_cast<std::size_t>(i) - 1];
   auto state = std::make_shared<State>();
   state->path = JoinPath(folder->path, entry.name);
-  state->name = entry.name;
   state->listed = true;
   state->directory = entry.directory;
   state->parent = folder;
@@ -415,8 +412,7 @@ std::optional<FileIdentity> FolderItem::Identity() const {
 bool FolderItem::Directory() const { return IsDirectory(*state_); }
 
 bool FolderItem::Visible() const {
-  const std::string& name = state_->name;
-  if (!name.empty() && name[0] == '.') return false;
+  if (BaseName(state_->path).substr(0, 1) == ".") return false;
   const std::optional<FinderInfo>& finder = FinderOf(*state_);
   return !(finder && (finder->Flags() & FinderInfo::kIsInvisible));
 }

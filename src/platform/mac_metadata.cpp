@@ -234,7 +234,7 @@ Carriers CarrierLocations(const std::string& path, bool isFolder, const SidecarF
   if (path == "/") return carriers;  // no folder around it to hold sidecars
   std::vector<std::string>& files = carriers.appleDoubleFiles;
   const std::string_view folder = ParentPath(path);
-  const std::string_view name = BaseName(path);
+  const std::string_view name = PathBelow(path, folder);
   std::string sidecar;
   sidecar.reserve(kSidecarPrefix.size() + name.size());
   (sidecar += kSidecarPrefix) += name;

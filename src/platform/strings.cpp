@@ -131,11 +131,10 @@ std::int32_t DoubleToInt32(double value) {
 }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
-  std::string path;
-  path.reserve(folder.size() + 1 + name.size());
-  path += folder;
-  if (path.empty() || path.back() != '/') path += '/';
-  path += name;
+  const std::size_t slash = folder.empty() || folder.back() != '/' ? 1 : 0;
+  std::string path(folder.size() + slash + name.size(), '/');
+  folder.copy(path.data(), folder.size());
+  name.copy(path.data() + folder.size() + slash, name.size());
   return path;
 }
 
