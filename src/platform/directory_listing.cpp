@@ -24,16 +24,9 @@ bool IsUtf8(std::string_view s) {
   return !scanner.pending();
 }
 
-// Appends `s` with A-Z folded to a-z; false when `s` is not all ASCII.
-bool AppendAsciiFold(std::string_view s, std::string& out) {
-  const std::size_t start = out.size();
-  out += s;
-  bool ascii = true;
-  for (auto c = out.begin() + static_cast<std::ptrdiff_t>(start); c != out.end(); ++c) {
-    if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
-    if (static_cast<unsigned char>(*c) >= 0x80) ascii = false;
-  }
-  return ascii;
+// Appends `s` with A-Z folded to a-z.
+void AppendAsciiFold(std::string_view s, std::string& out) {
+  for (const char c : s) out += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // ICU's case folding of well-formed UTF-8, appended; false when ICU cannot do
@@ -55,21 +48,30 @@ bool AppendUtf8Fold(std::string_view s, std::string& out) {
   return folded;
 }
 
-// Appends the key that orders names: case-folded, so that "a" and "A"
-// compare equal.
-void AppendMacNameKey(std::string_view name, std::string& out) {
+// Appends the key that orders `name` (case-folded, so that "a" and "A"
+// compare equal) and answers its size; appends nothing and answers 0 when
+// the name is its own key, as names without capitals are.
+std::size_t AppendMacNameKey(std::string_view name, std::string& out) {
+  unsigned char bits = 0;
+  bool capitals = false;
+  for (const char c : name) {
+    bits |= static_cast<unsigned char>(c);
+    capitals |= c >= 'A' && c <= 'Z';
+  }
+  const bool ascii = bits < 0x80;
+  if (ascii && !capitals) return 0;
   const std::size_t start = out.size();
-  if (AppendAsciiFold(name, out) || !IsUtf8(name)) return;
-  out.resize(start);
-  if (!AppendUtf8Fold(name, out)) AppendAsciiFold(name, out);
+  if (ascii || !IsUtf8(name) || !AppendUtf8Fold(name, out)) AppendAsciiFold(name, out);
+  return out.size() - start;
 }
 
 // The first eight bytes of a key as a number, so that most comparisons need
 // no more: zero bytes pad a shorter key, and no name holds one.
 std::uint64_t KeyPrefix(std::string_view key) {
+  unsigned char bytes[8] = {};
+  key.copy(reinterpret_cast<char*>(bytes), sizeof bytes);
   std::uint64_t prefix = 0;
-  for (std::size_t i = 0; i < 8; ++i)
-    prefix = prefix << 8 | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+  for (const unsigned char byte : bytes) prefix = prefix << 8 | byte;
   return prefix;
 }
 
@@ -169,9 +171,7 @@ bool DirectoryListing::ReadEntries(DIR* dir, std::vector<Pending>& items) {
       continue;
     }
     text_ += name;
-    const std::size_t keyStart = text_.size();
-    AppendMacNameKey(name, text_);
-    items.push_back({name.size(), text_.size() - keyStart, IsDirectoryEntry(dir, d)});
+    items.push_back({name.size(), AppendMacNameKey(name, text_), IsDirectoryEntry(dir, d)});
   }
 }
 
@@ -179,8 +179,9 @@ void DirectoryListing::SortItems(const std::vector<Pending>& items) {
   items_.reserve(items.size());
   const char* at = text_.data();
   for (const Pending& item : items) {
-    const std::string_view key(at + item.nameSize, item.keySize);
-    items_.push_back({std::string_view(at, item.nameSize), key, KeyPrefix(key), item.directory});
+    const std::string_view name(at, item.nameSize);
+    const std::string_view key = item.keySize == 0 ? name : std::string_view(at + item.nameSize, item.keySize);
+    items_.push_back({name, key, KeyPrefix(key), item.directory});
     at += item.nameSize + item.keySize;
   }
   std::sort(items_.begin(), items_.end(), EntryLess);
@@ -191,8 +192,8 @@ bool DirectoryListing::Contains(std::string_view name) const {
     return std::binary_search(carriers_.begin(), carriers_.end(), name,
                               [](std::string_view a, std::string_view b) { return a < b; });
   }
-  std::string key;
-  AppendMacNameKey(name, key);
+  std::string folded;
+  const std::string_view key = AppendMacNameKey(name, folded) == 0 ? name : std::string_view(folded);
   return std::binary_search(items_.begin(), items_.end(),
                             DirectoryEntry{name, key, KeyPrefix(key), false}, EntryLess);
 }

@@ -57,7 +57,7 @@ class DirectoryListing {
  private:
   // An item read, before its views can be made: text_ still grows.
   struct Pending {
-    std::size_t nameSize, keySize;
+    std::size_t nameSize, keySize;  // a key of size 0 is the name itself
     bool directory;
   };
   // Reads the entries that `dir` gives from where it stands: carriers into
@@ -66,7 +66,7 @@ class DirectoryListing {
   // Makes items_ from the items read, in name order.
   void SortItems(const std::vector<Pending>& items);
 
-  std::string text_;  // each item's name, then its key
+  std::string text_;  // each item's name, then its key where that differs
   std::vector<DirectoryEntry> items_;
   std::vector<std::string> carriers_;  // metadata entries, sorted byte by byte
   FolderStamp stamp_;

@@ -304,8 +304,9 @@ const mac_metadata::Carriers& CarriersOf(ItemState& state) {
   if (!state.carriersRead) {
     if (Folder* parent = ParentFolder(state).get()) {
       CachedLookup lookup(parent, &state);
-      state.carriers = mac_metadata::CarrierLocations(state.path, IsDirectory(state),
-                                                      SidecarFoldersOf(*parent), std::ref(lookup));
+      state.carriers = mac_metadata::CarrierLocations(
+          parent->path, PathBelow(state.path, parent->path), IsDirectory(state),
+          SidecarFoldersOf(*parent), std::ref(lookup));
     }
     state.carriers.attributes = mac_metadata::AttributeNames::From(xattrs::List(state.path));
     state.carriersRead = true;

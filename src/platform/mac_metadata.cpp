@@ -228,13 +228,11 @@ SidecarFolders SidecarFoldersOf(std::string_view folder, const EntryLookup& exis
   return around;
 }
 
-Carriers CarrierLocations(const std::string& path, bool isFolder, const SidecarFolders& around,
-                          const EntryLookup& exists) {
+Carriers CarrierLocations(std::string_view folder, std::string_view name, bool isFolder,
+                          const SidecarFolders& around, const EntryLookup& exists) {
   Carriers carriers;
-  if (path == "/") return carriers;  // no folder around it to hold sidecars
+  if (name.empty()) return carriers;  // the root: no folder around it to hold sidecars
   std::vector<std::string>& files = carriers.appleDoubleFiles;
-  const std::string_view folder = ParentPath(path);
-  const std::string_view name = PathBelow(path, folder);
   std::string sidecar;
   sidecar.reserve(kSidecarPrefix.size() + name.size());
   (sidecar += kSidecarPrefix) += name;
@@ -243,9 +241,12 @@ Carriers CarrierLocations(const std::string& path, bool isFolder, const SidecarF
     const std::string netatalk = JoinPath(folder, kAppleDoubleFolder);
     if (exists(netatalk, name)) files.push_back(JoinPath(netatalk, name));
   }
-  if (isFolder && exists(path, kAppleDoubleFolder)) {
-    const std::string own = JoinPath(path, kAppleDoubleFolder);
-    if (exists(own, kAppleDoubleParent)) files.push_back(JoinPath(own, kAppleDoubleParent));
+  if (isFolder) {
+    const std::string path = JoinPath(folder, name);
+    if (exists(path, kAppleDoubleFolder)) {
+      const std::string own = JoinPath(path, kAppleDoubleFolder);
+      if (exists(own, kAppleDoubleParent)) files.push_back(JoinPath(own, kAppleDoubleParent));
+    }
   }
   for (const std::string& mirror : around.mirrors) {
     if (exists(mirror, sidecar)) files.push_back(JoinPath(mirror, sidecar));

@@ -115,14 +115,14 @@ struct SidecarFolders {
 // ROOT/__MACOSX/a/b for FOLDER = ROOT/a/b, upward.
 SidecarFolders SidecarFoldersOf(std::string_view folder, const EntryLookup& exists);
 
-// Where the metadata of the item at `path` (absolute and normalised; its
-// folder's sidecar folders are `around`) is kept: its own extended attributes
-// (`attributes` is left for the caller to fill in), then the AppleDouble
-// files that `exists` finds, nearest first: "._NAME" beside it,
+// Where the metadata of the item `name` in the folder at `folder` (absolute
+// and normalised; its sidecar folders are `around`) is kept: its own extended
+// attributes (`attributes` is left for the caller to fill in), then the
+// AppleDouble files that `exists` finds, nearest first: "._NAME" beside it,
 // ".AppleDouble/NAME", a folder's own ".AppleDouble/.Parent", and "._NAME" in
-// each mirror. The root has none.
-Carriers CarrierLocations(const std::string& path, bool isFolder, const SidecarFolders& around,
-                          const EntryLookup& exists);
+// each mirror. The root, which has no name, has none.
+Carriers CarrierLocations(std::string_view folder, std::string_view name, bool isFolder,
+                          const SidecarFolders& around, const EntryLookup& exists);
 
 // The first Finder info / resource fork found, in carrier order; `item` is
 // the path whose extended attributes are read.

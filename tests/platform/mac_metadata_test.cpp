@@ -110,8 +110,10 @@ TEST(MacMetadataTest, CarrierLocationsFromWhatTheFoldersHold) {
         return p == path || p.rfind(path + "/", 0) == 0;
       });
     };
-    const SidecarFolders around = SidecarFoldersOf(ParentPath(row.item), exists);
-    EXPECT_EQ(CarrierLocations(row.item, row.folder, around, exists).appleDoubleFiles,
+    const std::string_view folder = ParentPath(row.item);
+    const SidecarFolders around = SidecarFoldersOf(folder, exists);
+    EXPECT_EQ(CarrierLocations(folder, BaseName(row.item), row.folder, around, exists)
+                  .appleDoubleFiles,
               row.expected);
   }
 }
