@@ -1,16 +1,11 @@
 #include "platform/folder_item.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <array>
-#include <map>
 #include <utility>
 
 #include "platform/binary_stream.h"
-#include "platform/directory_listing.h"
+#include "platform/cached_folder.h"
 #include "platform/errors.h"
 #include "platform/extended_attributes.h"
 #include "platform/mac_metadata.h"
@@ -23,12 +18,10 @@
 // A FolderItem is one shared State: its absolute path as plain text (never
 // parsed into components on a walk), what the listing that handed it out said
 // about it, and its metadata once read. Items handed out by Item(i) point at
-// the Folder that listed them. A Folder holds its sorted listing, the carrier
-// folders looked into inside it, and, made when first needed, its own parent
-// Folder, so that the ancestors of everything a walk hands out are looked at
-// once. The folders last read or revalidated (those a walk is in), a few at
-// most however deep the tree, also hold an open descriptor, so that
-// revalidating one again is one fstat, also when a walk comes back up to it.
+// the CachedFolder that listed them, which holds its sorted listing, the
+// carrier folders looked into inside it, and, made when first needed, its own
+// parent, so that the ancestors of everything a walk hands out are looked at
+// once.
 //
 // Count() revalidates the listing with one fstat: the listing is read again
 // only when the folder's stamp (inode, mtime, ctime) changed, or when it was
@@ -37,10 +30,12 @@
 // listing that the last Count() saw, so the two always agree.
 //
 // An item's metadata is read once per State, from the carriers that
-// mac_metadata::CarrierLocations names. It asks which entries exist; a Folder
-// answers from its listing when it has one, reads a carrier folder (__MACOSX,
-// .AppleDouble and the folders inside them) when first asked, and looks for
-// an entry of any other folder with one lstat, remembered.
+// mac_metadata::CarrierLocations names; where the sidecars of a folder's
+// items may be is found once for them all. The carrier lookups ask which
+// entries exist; a folder answers from its listing when it has one, reads a
+// carrier folder (__MACOSX, .AppleDouble and the folders inside them) when
+// first asked, and looks for an entry of any other folder with one lstat,
+// remembered.
 //
 // Symbolic links are not followed when telling folders from files: a link to
 // a folder is not a Directory(), so a walk over Item() always ends. Metadata,
@@ -77,128 +72,7 @@ bool LstatIsDirectory(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-struct Folder;
-using FolderPtr = std::shared_ptr<Folder>;
-
-// The folders whose descriptors are open, the one last read or revalidated
-// first; empty slots at the end.
-std::array<Folder*, 4> gDescriptorHolders{};
-
-// Counts the readings of folders (and the changes this layer made to them):
-// what was found out from the folders' listings holds while it stays the same.
-std::uint64_t gFolderReadings = 0;
-
-// One folder: its cached listing and what is looked up in it.
-struct Folder {
-  Folder(std::string folderPath, bool inCarrier) : path(std::move(folderPath)), carrier(inCarrier) {}
-  ~Folder() { ReleaseDescriptor(); }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-
-  const std::string path;
-  // A carrier folder or one inside it: read by path when first looked into,
-  // never revalidated.
-  const bool carrier;
-  FolderPtr parent;    // made when first needed (ParentOf); none for a carrier
-  DIR* dir = nullptr;  // null: revalidated and read by path
-  std::unique_ptr<const DirectoryListing> listing;
-  bool stale = false;  // this layer changed the folder
-  // Carrier folders inside this one, and entries looked for without a
-  // listing; both forgotten when the folder is read again.
-  std::map<std::string, FolderPtr, std::less<>> inside;
-  std::map<std::string, bool, std::less<>> probed;
-  // Where its items' sidecars may be, as found when gFolderReadings was
-  // `sidecarsFoundAt` (SidecarFoldersOf).
-  std::optional<mac_metadata::SidecarFolders> sidecars;
-  std::uint64_t sidecarsFoundAt = 0;
-
-  // Opens the descriptor, closing that of the folder used longest ago when
-  // all are taken; without one (not a folder, none left) the folder goes by
-  // path.
-  void HoldDescriptor() {
-    if (carrier) return;
-    if (!dir) {
-      if (Folder* oldest = gDescriptorHolders.back()) oldest->ReleaseDescriptor();
-      dir = ::opendir(path.c_str());
-      if (!dir) return;
-    }
-    auto at = std::find(gDescriptorHolders.begin(), gDescriptorHolders.end(), this);
-    if (at == gDescriptorHolders.end()) at = std::find(gDescriptorHolders.begin(), at, nullptr);
-    std::rotate(gDescriptorHolders.begin(), at, at + 1);
-    gDescriptorHolders.front() = this;
-  }
-
-  void ReleaseDescriptor() {
-    if (!dir) return;
-    ::closedir(dir);
-    dir = nullptr;
-    auto kept = std::remove(gDescriptorHolders.begin(), gDescriptorHolders.end(), this);
-    std::fill(kept, gDescriptorHolders.end(), nullptr);
-  }
-
-  void Load() {
-    ++gFolderReadings;
-    stale = false;
-    inside.clear();
-    probed.clear();
-    ReleaseDescriptor();  // a descriptor opened afresh reads from the start
-    HoldDescriptor();
-    listing = DirectoryListing::Read(dir, path);
-  }
-
-  // The listing as the last revalidation saw it; read if there is none.
-  const DirectoryListing* Current() {
-    if (!listing || stale) Load();
-    return listing.get();
-  }
-
-  // Revalidates with one fstat, reading the folder again only if it changed.
-  const DirectoryListing* Refresh() {
-    if (!listing || stale) return Current();
-    HoldDescriptor();
-    FolderStamp stamp;
-    // Deleted, unreadable or changed: read again by path.
-    if (!(dir ? StampOf(::dirfd(dir), stamp) : StampOf(path, stamp)) ||
-        !(stamp == listing->Stamp()) || !listing->Trusted()) {
-      Load();
-    }
-    return listing.get();
-  }
-
-  bool Contains(std::string_view name) {
-    if (listing && !stale) return listing->Contains(name);
-    if (carrier) return Current() && listing->Contains(name);
-    auto found = probed.find(name);
-    if (found == probed.end()) {
-      struct stat st;
-      const bool exists = ::lstat(JoinPath(path, name).c_str(), &st) == 0;
-      found = probed.emplace(std::string(name), exists).first;
-    }
-    return found->second;
-  }
-
-  void Changed() {
-    ++gFolderReadings;
-    stale = true;
-    probed.clear();
-  }
-};
-
-// The folder's parent, which it keeps; null for the root.
-const FolderPtr& ParentOf(Folder& folder) {
-  if (!folder.parent && !IsRootPath(folder.path))
-    folder.parent = std::make_shared<Folder>(std::string(ParentPath(folder.path)), false);
-  return folder.parent;
-}
-
-Folder& InsideOf(Folder& folder, std::string_view name) {
-  auto found = folder.inside.find(name);
-  if (found == folder.inside.end()) {
-    auto made = std::make_shared<Folder>(JoinPath(folder.path, name), true);
-    found = folder.inside.emplace(std::string(name), std::move(made)).first;
-  }
-  return *found->second;
-}
+using FolderPtr = std::shared_ptr<CachedFolder>;
 
 // What copies of one item share.
 struct ItemState {
@@ -233,15 +107,15 @@ namespace {
 const FolderPtr& ParentFolder(ItemState& state) {
   if (!state.parent && !IsRootPath(state.path)) {
     state.parent = state.folder
-                       ? ParentOf(*state.folder)
-                       : std::make_shared<Folder>(std::string(ParentPath(state.path)), false);
+                       ? state.folder->Parent()
+                       : std::make_shared<CachedFolder>(std::string(ParentPath(state.path)), false);
   }
   return state.parent;
 }
 
 const FolderPtr& OwnFolder(ItemState& state) {
   if (!state.folder) {
-    state.folder = std::make_shared<Folder>(state.path, false);
+    state.folder = std::make_shared<CachedFolder>(state.path, false);
     state.folder->parent = state.parent;  // share the chain of ancestors
   }
   return state.folder;
@@ -257,10 +131,10 @@ bool IsDirectory(const ItemState& state) {
 // carrier folders inside them.
 class CachedLookup {
  public:
-  CachedLookup(Folder* near, ItemState* item) : item_(item), near_(near) {}
+  CachedLookup(CachedFolder* near, ItemState* item) : item_(item), near_(near) {}
 
   bool operator()(std::string_view folder, std::string_view name) {
-    Folder* at = nullptr;
+    CachedFolder* at = nullptr;
     if (near_ && folder == near_->path) {
       at = near_;  // the usual question: an entry beside the item
     } else if (item_ && IsWithin(folder, item_->path)) {
@@ -272,14 +146,14 @@ class CachedLookup {
       // Asked from the folder upward, so the climb goes one way; a longer
       // path cannot hold a shorter one.
       while (near_ && (near_->path.size() > folder.size() || !IsWithin(folder, near_->path)))
-        near_ = ParentOf(*near_).get();
+        near_ = near_->Parent().get();
       at = near_;
     }
     if (!at) return false;
     std::string_view below = PathBelow(folder, at->path);
     while (!below.empty()) {
       const std::size_t slash = below.find('/');
-      at = &InsideOf(*at, below.substr(0, slash));
+      at = &at->Inside(below.substr(0, slash));
       below = slash == std::string_view::npos ? std::string_view() : below.substr(slash + 1);
     }
     return at->Contains(name);
@@ -287,22 +161,22 @@ class CachedLookup {
 
  private:
   ItemState* item_;
-  Folder* near_;  // kept by the folder below it, or by the item
+  CachedFolder* near_;  // kept by the folder below it, or by the item
 };
 
 // Found once per folder for all its items, again after any folder was read.
-const mac_metadata::SidecarFolders& SidecarFoldersOf(Folder& folder) {
-  if (!folder.sidecars || folder.sidecarsFoundAt != gFolderReadings) {
+const mac_metadata::SidecarFolders& SidecarFoldersOf(CachedFolder& folder) {
+  if (!folder.sidecars || folder.sidecarsFoundAt != CachedFolder::Readings()) {
     CachedLookup lookup(&folder, nullptr);
     folder.sidecars = mac_metadata::SidecarFoldersOf(folder.path, std::ref(lookup));
-    folder.sidecarsFoundAt = gFolderReadings;
+    folder.sidecarsFoundAt = CachedFolder::Readings();
   }
   return *folder.sidecars;
 }
 
 const mac_metadata::Carriers& CarriersOf(ItemState& state) {
   if (!state.carriersRead) {
-    if (Folder* parent = ParentFolder(state).get()) {
+    if (CachedFolder* parent = ParentFolder(state).get()) {
       CachedLookup lookup(parent, &state);
       state.carriers = mac_metadata::CarrierLocations(
           parent->path, PathBelow(state.path, parent->path), IsDirectory(state),
