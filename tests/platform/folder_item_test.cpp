@@ -54,7 +54,8 @@ TEST(FolderItemTest, Paths) {
 // returns; names that are not UTF-8 (Shift-JIS here) sort by their bytes.
 TEST(FolderItemTest, ItemsComeInMacNameOrder) {
   const std::vector<std::string> expected = {
-      ".hidden", "10", "9", "_x", "A", "a", "Ab", "ab", "B", "b", "e",
+      ".hidden", "10", "9", "_x", "A", "a", "Ab", "ab", "B", "b",
+      "document 10.txt", "Document 9.txt", "document 9.txt", "e",
       "f", "zebra", "Zeta", "~", std::string("\x82\xa0.tvr"), "É", "é"};
   TempFolder forward, backward;
   for (const auto& name : expected) Touch(forward / name);
@@ -360,6 +361,18 @@ TEST(FolderItemTest, AttributeCarriers) {
       {"a fork attribute before a sidecar's fork",
        {{W::DotUnderscore, "side", "side"}, {W::NetatalkForkAttr, "", "ntlk"}}, "side", "ntlk"},
   });
+}
+
+// Each item's attribute names are its own, whatever the item before had.
+TEST(FolderItemTest, AttributeNamesAreReadForEachItem) {
+  TempFolder dir;
+  if (!UserXattrsWork(dir.path()))
+    GTEST_SKIP() << dir.path() << " refuses user.* extended attributes";
+  Touch(dir / "plain");
+  Touch(dir / "named");
+  SetAttribute(dir / "named", "user.x", "1");
+  for (const std::string name : {"plain", "named", "named", "plain", "plain", "named"})
+    EXPECT_EQ(xattrs::List(dir / name).size(), name == "named" ? 1u : 0u) << name;
 }
 
 // Off macOS, hiding the extension changes nothing on disk.
