@@ -41,8 +41,9 @@ bool AppendUtf8Fold(std::string_view s, std::string& out) {
   const std::size_t start = out.size();
   out.resize(start + s.size() * 3 + 4);  // folding grows UTF-8 by at most 3x
   UErrorCode status = U_ZERO_ERROR;
-  const int32_t n = ucasemap_utf8FoldCase(map, out.data() + start, static_cast<int32_t>(out.size() - start),
-                                          s.data(), static_cast<int32_t>(s.size()), &status);
+  const int32_t n =
+      ucasemap_utf8FoldCase(map, out.data() + start, static_cast<int32_t>(out.size() - start),
+                            s.data(), static_cast<int32_t>(s.size()), &status);
   const bool folded = U_SUCCESS(status) && n >= 0;
   out.resize(folded ? start + static_cast<std::size_t>(n) : start);
   return folded;
@@ -180,7 +181,8 @@ void DirectoryListing::SortItems(const std::vector<Pending>& items) {
   const char* at = text_.data();
   for (const Pending& item : items) {
     const std::string_view name(at, item.nameSize);
-    const std::string_view key = item.keySize == 0 ? name : std::string_view(at + item.nameSize, item.keySize);
+    const std::string_view key =
+        item.keySize == 0 ? name : std::string_view(at + item.nameSize, item.keySize);
     items_.push_back({name, key, KeyPrefix(key), item.directory});
     at += item.nameSize + item.keySize;
   }
@@ -193,7 +195,8 @@ bool DirectoryListing::Contains(std::string_view name) const {
                               [](std::string_view a, std::string_view b) { return a < b; });
   }
   std::string folded;
-  const std::string_view key = AppendMacNameKey(name, folded) == 0 ? name : std::string_view(folded);
+  const std::string_view key =
+      AppendMacNameKey(name, folded) == 0 ? name : std::string_view(folded);
   return std::binary_search(items_.begin(), items_.end(),
                             DirectoryEntry{name, key, KeyPrefix(key), false}, EntryLess);
 }

@@ -34,11 +34,11 @@ class DirectoryListing {
  public:
   // Reads the folder open as `dir`, which stands at its start (it stays
   // open; nullptr to open `path` for this reading only). nullptr when the
-  // folder cannot be read. `Stamp` and `Trusted` describe
-  // the folder as it was just before the reading: trusted is false when a
-  // change made right after the reading could leave the folder's times
-  // unchanged (the times are too close to the clock for the file system's
-  // resolution), so the listing must be read again before it is relied upon.
+  // folder cannot be read. `Stamp` and `Trusted` describe the folder as it
+  // was just before the reading: trusted is false when a change made right
+  // after the reading could leave the folder's times unchanged (the times are
+  // too close to the clock for the file system's resolution), so the listing
+  // must be read again before it is relied upon.
   static std::unique_ptr<const DirectoryListing> Read(DIR* dir, const std::string& path);
 
   DirectoryListing() = default;
