@@ -15,15 +15,6 @@
 
 namespace {
 
-bool IsUtf8(std::string_view s) {
-  Utf8Scanner scanner;
-  for (const char c : s) {
-    const Utf8Scanner::Step step = scanner.feed(static_cast<std::uint8_t>(c));
-    if (step == Utf8Scanner::Step::Invalid || step == Utf8Scanner::Step::Retry) return false;
-  }
-  return !scanner.pending();
-}
-
 // Appends `s` with A-Z folded to a-z.
 void AppendAsciiFold(std::string_view s, std::string& out) {
   for (const char c : s) out += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -62,7 +53,7 @@ std::size_t AppendMacNameKey(std::string_view name, std::string& out) {
   const bool ascii = bits < 0x80;
   if (ascii && !capitals) return 0;
   const std::size_t start = out.size();
-  if (ascii || !IsUtf8(name) || !AppendUtf8Fold(name, out)) AppendAsciiFold(name, out);
+  if (ascii || !IsValidUtf8(name) || !AppendUtf8Fold(name, out)) AppendAsciiFold(name, out);
   return out.size() - start;
 }
 
