@@ -57,16 +57,6 @@ std::size_t AppendMacNameKey(std::string_view name, std::string& out) {
   return out.size() - start;
 }
 
-// The first eight bytes of a key as a number, so that most comparisons need
-// no more: zero bytes pad a shorter key, and no name holds one.
-std::uint64_t KeyPrefix(std::string_view key) {
-  unsigned char bytes[8] = {};
-  key.copy(reinterpret_cast<char*>(bytes), sizeof bytes);
-  std::uint64_t prefix = 0;
-  for (const unsigned char byte : bytes) prefix = prefix << 8 | byte;
-  return prefix;
-}
-
 FolderStamp StampOfStat(const struct stat& st) {
   FolderStamp stamp;
   stamp.device = static_cast<std::uint64_t>(st.st_dev);
@@ -110,7 +100,6 @@ bool IsDirectoryEntry(DIR* dir, const struct dirent* d) {
 }
 
 bool EntryLess(const DirectoryEntry& a, const DirectoryEntry& b) {
-  if (a.keyPrefix != b.keyPrefix) return a.keyPrefix < b.keyPrefix;
   const int byKey = a.key.compare(b.key);
   if (byKey != 0) return byKey < 0;
   return a.name < b.name;
@@ -174,7 +163,7 @@ void DirectoryListing::SortItems(const std::vector<Pending>& items) {
     const std::string_view name(at, item.nameSize);
     const std::string_view key =
         item.keySize == 0 ? name : std::string_view(at + item.nameSize, item.keySize);
-    items_.push_back({name, key, KeyPrefix(key), item.directory});
+    items_.push_back({name, key, item.directory});
     at += item.nameSize + item.keySize;
   }
   std::sort(items_.begin(), items_.end(), EntryLess);
@@ -189,5 +178,5 @@ bool DirectoryListing::Contains(std::string_view name) const {
   const std::string_view key =
       AppendMacNameKey(name, folded) == 0 ? name : std::string_view(folded);
   return std::binary_search(items_.begin(), items_.end(),
-                            DirectoryEntry{name, key, KeyPrefix(key), false}, EntryLess);
+                            DirectoryEntry{name, key, false}, EntryLess);
 }

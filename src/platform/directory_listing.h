@@ -17,7 +17,6 @@
 struct DirectoryEntry {
   std::string_view name;
   std::string_view key;         // the case-folded name that orders entries
-  std::uint64_t keyPrefix = 0;  // its first bytes, compared first
   bool directory = false;       // a folder itself, not a link to one
 };
 

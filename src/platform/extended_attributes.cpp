@@ -45,17 +45,11 @@ std::vector<std::string> SplitNames(const char* buffer, std::size_t size) {
 }  // namespace
 
 std::vector<std::string> List(const std::string& path) {
-  // Most items have no attributes: asked for the size alone, the system
-  // needs no buffer for them. Where the item before had some (as every item
-  // has where security labels are kept), the names are asked for at once.
-  static bool lastHadNames = false;
-  if (!lastHadNames && SysList(path.c_str(), nullptr, 0) <= 0) return {};
-  // A stack buffer first: most items have few attributes. Then a buffer of
+  // A stack buffer first: most items have few attributes or none. Then a buffer of
   // the size the system reports, a few times over in case the list grows
   // meanwhile.
   char small[1024];
   ssize_t n = SysList(path.c_str(), small, sizeof small);
-  lastHadNames = n != 0;
   if (n >= 0) return SplitNames(small, static_cast<std::size_t>(n));
   if (errno != ERANGE) return {};
   for (int attempt = 0; attempt < 4; ++attempt) {
