@@ -60,8 +60,8 @@ void FillFolder(const fs::path& folder, int number, bool& attributesWork, TreeCo
     const fs::path document = folder / "attribute list.tvr";
     legacy::WriteBytes(document, Document(false));
     const std::string metadata = legacy::AppleDoubleBytes(std::nullopt);
-    if (::setxattr(document.c_str(), "user.org.netatalk.Metadata", metadata.data(),
-                   metadata.size(), 0) == 0) {
+    if (::setxattr(document.c_str(), "user.org.netatalk.Metadata", metadata.data(), metadata.size(),
+                   0) == 0) {
       ++counts.attributeDocuments;
     } else {
       std::cerr << "extended attributes refused here: the tree has no such documents\n";
@@ -155,10 +155,13 @@ void PrintStages(const fs::path& root, int runs, double scan) {
   const double listing = Best(runs, [&] { count = WalkOnly(FolderItem(root), false); }).wall;
   const double codes = Best(runs, [&] { count = WalkOnly(FolderItem(root), true); }).wall;
   std::vector<Row> rows;
-  const double noMulti =
-      Best(runs, [&] { Scan(root, [](const FolderItem&) { return false; }, rows); }).wall;
+  const double noMulti = Best(runs, [&] {
+                           Scan(
+                               root, [](const FolderItem&) { return false; }, rows);
+                         }).wall;
   std::printf("stage  items only (Count, Item, Directory)   %.3f s\n", listing);
-  std::printf("stage  + Visible and creator/type codes       %.3f s (%d documents)\n", codes, count);
+  std::printf("stage  + Visible and creator/type codes       %.3f s (%d documents)\n", codes,
+              count);
   std::printf("stage  the scan without CheckMulti            %.3f s\n", noMulti);
   std::printf("stage  the scan                               %.3f s\n", scan);
 }
@@ -176,11 +179,16 @@ int main(int argc, char** argv) {
   fs::path root;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--keep") keep = true;
-    else if (arg == "--stages") stages = true;
-    else if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-    else if (arg[0] == '-') return Usage();
-    else root = arg;
+    if (arg == "--keep")
+      keep = true;
+    else if (arg == "--stages")
+      stages = true;
+    else if (arg == "--runs" && i + 1 < argc)
+      runs = std::max(1, std::atoi(argv[++i]));
+    else if (arg[0] == '-')
+      return Usage();
+    else
+      root = arg;
   }
   InitVal();  // the creator code and the converters, as the window's opening sets them
 
@@ -191,9 +199,10 @@ int main(int argc, char** argv) {
     root = pattern;
     std::cout << "generating under " << root << " ..." << std::flush;
     const TreeCounts counts = MakeTree(root);
-    std::printf(" %d folders, %d files (+%d sidecars); documents: %d with sidecars, %d in attributes\n",
-                counts.folders, counts.files, counts.sidecarDocuments, counts.sidecarDocuments,
-                counts.attributeDocuments);
+    std::printf(
+        " %d folders, %d files (+%d sidecars); documents: %d with sidecars, %d in attributes\n",
+        counts.folders, counts.files, counts.sidecarDocuments, counts.sidecarDocuments,
+        counts.attributeDocuments);
   }
 
   ListConverter converter;
@@ -203,7 +212,10 @@ int main(int argc, char** argv) {
   const Timing scan = Best(runs, [&] { rows = Scan(root, checkMulti, list); });
   const std::string find = "find '" + root.string() + "' -type f > /dev/null";
   const Timing reference = Best(
-      runs, [&] { if (std::system(find.c_str()) != 0) std::cerr << "find failed\n"; },
+      runs,
+      [&] {
+        if (std::system(find.c_str()) != 0) std::cerr << "find failed\n";
+      },
       RUSAGE_CHILDREN);
   std::printf("scan   %.3f s  (%d rows; processor time %.3f s)\n", scan.wall, rows, scan.cpu);
   std::printf("find   %.3f s  (processor time %.3f s)\n", reference.wall, reference.cpu);

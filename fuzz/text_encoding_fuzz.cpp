@@ -29,11 +29,13 @@ struct Pair {
 };
 
 std::vector<Pair> MakeAllPairs() {
-  const TextEncoding* all[] = {Encodings::UTF8(),     Encodings::UTF16(),  Encodings::MacJapanese(),
-                               Encodings::ShiftJIS(), GetTextEncoding(0x0920), GetTextEncoding(0x0820)};
+  const TextEncoding* all[] = {Encodings::UTF8(),        Encodings::UTF16(),
+                               Encodings::MacJapanese(), Encodings::ShiftJIS(),
+                               GetTextEncoding(0x0920),  GetTextEncoding(0x0820)};
   std::vector<Pair> pairs;
   for (const TextEncoding* source : all) {
-    for (const TextEncoding* target : all) pairs.push_back({target, GetTextConverter(source, target)});
+    for (const TextEncoding* target : all)
+      pairs.push_back({target, GetTextConverter(source, target)});
   }
   return pairs;
 }

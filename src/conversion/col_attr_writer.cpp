@@ -47,7 +47,8 @@ void WriteColAttr(std::int32_t columnCount, const std::vector<std::int32_t>& pCi
                   LineSink& out) {
   const auto count = static_cast<std::size_t>(columnCount < 0 ? 0 : columnCount);
   if (pCinfo.size() < count || pCname.size() < count || pCcolor.size() < count) {
-    throw OutOfBoundsException("列の情報が列数（" + Str(columnCount) + "）より少なくなっています。");
+    throw OutOfBoundsException("列の情報が列数（" + Str(columnCount) +
+                               "）より少なくなっています。");
   }
   WritePlistHead(out);
   for (std::size_t i = 0; i < count; ++i) {

@@ -68,8 +68,8 @@ void WriteBody(LineSink& out, std::string_view text, bool quoted) {
 }
 
 bool StartsWithByteOrderMark(std::string_view text) {
-  return text.size() >= 2 && ((text[0] == '\xFE' && text[1] == '\xFF') ||
-                              (text[0] == '\xFF' && text[1] == '\xFE'));
+  return text.size() >= 2 &&
+         ((text[0] == '\xFE' && text[1] == '\xFF') || (text[0] == '\xFF' && text[1] == '\xFE'));
 }
 
 // The characters of a first cell in UTF-8 (valid: the guess said so) or

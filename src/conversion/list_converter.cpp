@@ -6,7 +6,6 @@
 
 #include "col_attr_writer.h"
 #include "csv_cell.h"
-#include "shared/legacy_document_reader.h"
 #include "package_writer.h"
 #include "platform/binary_stream.h"
 #include "platform/errors.h"
@@ -17,6 +16,7 @@
 #include "platform/system_error_text.h"
 #include "pref_writer.h"
 #include "shared/globals.h"
+#include "shared/legacy_document_reader.h"
 #include "shared/text_enco.h"
 #include "window_writer.h"
 
@@ -30,9 +30,9 @@ const std::string kUTF8 = "UTF-8";
 // Far beyond anything the legacy application could hold, and what keeps a
 // conversion's memory small whatever a document claims: one cell is held at
 // a time, but every column's name is held until `colAttr` is written.
-constexpr std::int32_t kMaxCell = 16 << 20;         // bytes in one cell
+constexpr std::int32_t kMaxCell = 16 << 20;  // bytes in one cell
 constexpr std::int32_t kMaxColumns = 65536;
-constexpr std::int64_t kMaxColumnNames = 4 << 20;   // bytes in all names together
+constexpr std::int64_t kMaxColumnNames = 4 << 20;  // bytes in all names together
 
 // The reason shown for a failure. The core's own errors say it in Japanese;
 // the standard library's are put in Japanese here.
@@ -96,7 +96,7 @@ std::string ListConverter::ReadPreferenceBlock(LegacyDocumentReader& reader) {
   const std::int32_t numbers = reader.ReadLong({Kind::PrefCount});
   if (numbers > static_cast<std::int32_t>(pPref.size())) {
     throw OutOfBoundsException("プリファレンス数値が" + Str(numbers) + "個あり、読み込める" +
-                          Str(static_cast<std::int64_t>(pPref.size())) + "個を超えています。");
+                               Str(static_cast<std::int64_t>(pPref.size())) + "個を超えています。");
   }
   for (std::int32_t i = 0; i < numbers; ++i) {
     pPref[i] = DoubleToInt32(Val(reader.ReadShortString({Kind::PrefNumber, i})));
@@ -105,7 +105,8 @@ std::string ListConverter::ReadPreferenceBlock(LegacyDocumentReader& reader) {
   const std::int32_t strings = reader.ReadLong({Kind::StringCount});
   if (strings > static_cast<std::int32_t>(pPrefS.size())) {
     throw OutOfBoundsException("プリファレンス文字列が" + Str(strings) + "個あり、読み込める" +
-                          Str(static_cast<std::int64_t>(pPrefS.size())) + "個を超えています。");
+                               Str(static_cast<std::int64_t>(pPrefS.size())) +
+                               "個を超えています。");
   }
   for (std::int32_t i = 0; i < strings; ++i) {
     pPrefS[i] = reader.ReadShortString({Kind::PrefString, i});
@@ -119,13 +120,14 @@ void ListConverter::FileConvPref(LineSink& out) const { WritePref(pPref, pPrefS,
 void ListConverter::ReadColumns(LegacyDocumentReader& reader, std::int32_t columnCount) {
   if (columnCount > kMaxColumns) {
     throw OutOfBoundsException("列が" + Str(columnCount) + "列あり、読み込める" + Str(kMaxColumns) +
-                          "列を超えています。");
+                               "列を超えています。");
   }
   std::int64_t namesLeft = kMaxColumnNames;
   for (std::int32_t i = 0; i < columnCount; ++i) {
     pCinfo.push_back(reader.ReadLong({Kind::ColumnInfo, i}));
     const std::string name = reader.ReadLongString(
-        {Kind::ColumnName, i}, static_cast<std::int32_t>(std::min<std::int64_t>(namesLeft, kMaxCell)));
+        {Kind::ColumnName, i},
+        static_cast<std::int32_t>(std::min<std::int64_t>(namesLeft, kMaxCell)));
     namesLeft -= static_cast<std::int64_t>(name.size());
     pCname.push_back(gEncText(name, kShiftJIS, kUTF8));
     YieldToUI();

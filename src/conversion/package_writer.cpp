@@ -35,11 +35,11 @@ PackageWriter::PackageWriter(const FolderItem& target) : target_(target) {
   // Nothing is written through a link, whatever it points at.
   if (std::filesystem::is_symlink(std::filesystem::symlink_status(target_.Path(), ignored))) {
     throw NilObjectException("変換先の「" + target_.AbsolutePath() +
-                          "」はシンボリックリンクです。リンクの先には書き込みません。");
+                             "」はシンボリックリンクです。リンクの先には書き込みません。");
   }
   if (target_.Exists() && !target_.Directory()) {
     throw NilObjectException("変換先の「" + target_.AbsolutePath() +
-                          "」には、フォルダではない項目が既にあります。");
+                             "」には、フォルダではない項目が既にあります。");
   }
   const bool existed = target_.Exists();
   if (!target_.CreateAsFolder()) {
@@ -48,7 +48,7 @@ PackageWriter::PackageWriter(const FolderItem& target) : target_(target) {
     const int error = ::mkdir(target_.Path().c_str(), 0777) == 0 ? 0 : errno;
     if (error != 0) {
       throw NilObjectException("変換先のフォルダ「" + target_.AbsolutePath() +
-                            "」を作成できませんでした（" + SystemErrorText(error) + "）。");
+                               "」を作成できませんでした（" + SystemErrorText(error) + "）。");
     }
   }
   createdFolder_ = !existed;
@@ -76,7 +76,7 @@ LineSink& PackageWriter::Open(const std::string& name) {
   // had already been replaced.
   if (file.Directory()) {
     throw NilObjectException("変換先のパッケージの中に「" + name +
-                          "」という名前のフォルダがあるため、書き込めません。");
+                             "」という名前のフォルダがあるため、書き込めません。");
   }
   files_.push_back(std::make_unique<FileSink>(name, file.CreateTextFile()));
   return *files_.back();
@@ -96,7 +96,8 @@ void PackageWriter::RemoveLeftTemporaries() const {
     const std::string entry = it->path().filename().string();
     for (const char* name : kPackageFiles) {
       std::error_code ignored;  // one that cannot go now goes next time
-      if (TextOutputStream::IsTemporaryName(entry, name)) std::filesystem::remove(it->path(), ignored);
+      if (TextOutputStream::IsTemporaryName(entry, name))
+        std::filesystem::remove(it->path(), ignored);
     }
   }
 }

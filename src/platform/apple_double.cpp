@@ -102,7 +102,8 @@ std::optional<AppleDouble::FileEntry> AppleDouble::OpenEntry(const std::string& 
   if (!entry) return std::nullopt;
   const std::uint64_t offset = entry->offset, length = entry->length;
   return FileEntry{length, [fd, offset, length](std::uint64_t at, char* into, std::size_t n) {
-                     return ByteReader::Fits(length, at, n) && ReadAt(fd->get(), offset + at, into, n);
+                     return ByteReader::Fits(length, at, n) &&
+                            ReadAt(fd->get(), offset + at, into, n);
                    }};
 }
 

@@ -41,7 +41,7 @@ std::unique_ptr<BinaryStream> BinaryStream::Open(const std::filesystem::path& pa
   const int statError = ::fstat(fd, &info) != 0 ? errno : 0;
   if (statError != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    ThrowCannotOpen(path, statError != 0        ? SystemErrorText(statError)
+    ThrowCannotOpen(path, statError != 0          ? SystemErrorText(statError)
                           : S_ISDIR(info.st_mode) ? std::string("フォルダです")
                                                   : std::string("通常のファイルではありません"));
   }
@@ -154,6 +154,7 @@ std::size_t BinaryStream::ReadSome(char* into, std::size_t room) {
 
 void BinaryStream::FailEndsEarly(std::uint64_t wanted) const {
   throw ReadError("書類が途中で終わっています（" + std::to_string(wanted) +
-                      "バイトを読もうとしましたが、残りは" + std::to_string(Left()) + "バイトです）",
+                      "バイトを読もうとしましたが、残りは" + std::to_string(Left()) +
+                      "バイトです）",
                   Position());
 }

@@ -53,12 +53,12 @@ class BinaryStream {
 
   int fd_ = -1;
   bool closed_ = false;
-  std::string bytes_;                 // all of them, for bytes held in memory
-  std::unique_ptr<char[]> buffer_;    // a file's, made at the first refill
-  std::size_t refill_ = 0;            // bytes the next refill asks for
-  const char* window_ = nullptr;      // bytes_ or buffer_
-  std::size_t next_ = 0;              // first unread byte of the window
-  std::size_t end_ = 0;               // one past the last valid byte of it
-  std::uint64_t base_ = 0;            // offset in the data of window_[0]
+  std::string bytes_;               // all of them, for bytes held in memory
+  std::unique_ptr<char[]> buffer_;  // a file's, made at the first refill
+  std::size_t refill_ = 0;          // bytes the next refill asks for
+  const char* window_ = nullptr;    // bytes_ or buffer_
+  std::size_t next_ = 0;            // first unread byte of the window
+  std::size_t end_ = 0;             // one past the last valid byte of it
+  std::uint64_t base_ = 0;          // offset in the data of window_[0]
   std::uint64_t length_ = 0;
 };

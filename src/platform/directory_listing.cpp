@@ -177,6 +177,6 @@ bool DirectoryListing::Contains(std::string_view name) const {
   std::string folded;
   const std::string_view key =
       AppendMacNameKey(name, folded) == 0 ? name : std::string_view(folded);
-  return std::binary_search(items_.begin(), items_.end(),
-                            DirectoryEntry{name, key, false}, EntryLess);
+  return std::binary_search(items_.begin(), items_.end(), DirectoryEntry{name, key, false},
+                            EntryLess);
 }

@@ -16,8 +16,8 @@
 // Names and keys are views of text the listing holds.
 struct DirectoryEntry {
   std::string_view name;
-  std::string_view key;         // the case-folded name that orders entries
-  bool directory = false;       // a folder itself, not a link to one
+  std::string_view key;    // the case-folded name that orders entries
+  bool directory = false;  // a folder itself, not a link to one
 };
 
 // Where a folder stood when it was read, to tell cheaply whether it changed.

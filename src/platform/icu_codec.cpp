@@ -10,8 +10,8 @@ namespace {
 
 // Every byte sequence ICU cannot read becomes one U+FFFD (ICU's own default
 // writes U+001A for some single bytes).
-void U_CALLCONV WriteReplacement(const void*, UConverterToUnicodeArgs* args, const char*,
-                                 int32_t, UConverterCallbackReason reason, UErrorCode* error) {
+void U_CALLCONV WriteReplacement(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
+                                 UConverterCallbackReason reason, UErrorCode* error) {
   if (reason > UCNV_IRREGULAR) return;  // reset, close or clone: nothing to write
   *error = U_ZERO_ERROR;
   static const UChar kReplacement = 0xFFFD;

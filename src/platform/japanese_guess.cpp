@@ -13,8 +13,8 @@
 namespace {
 
 bool StartsWithByteOrderMark(std::string_view text) {
-  return text.size() >= 2 && ((text[0] == '\xFE' && text[1] == '\xFF') ||
-                              (text[0] == '\xFF' && text[1] == '\xFE'));
+  return text.size() >= 2 &&
+         ((text[0] == '\xFE' && text[1] == '\xFF') || (text[0] == '\xFF' && text[1] == '\xFE'));
 }
 
 bool IsHigh(char c) { return static_cast<std::uint8_t>(c) > 0x7F; }

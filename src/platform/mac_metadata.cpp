@@ -70,9 +70,8 @@ auto UnlessRefused(Parse parse) -> decltype(parse()) {
 
 std::optional<ResourceFork> OpenFork(std::uint64_t size, RangeReader read) {
   if (size == 0) return std::nullopt;
-  return UnlessRefused([&]() -> std::optional<ResourceFork> {
-    return ResourceFork::Open(size, std::move(read));
-  });
+  return UnlessRefused(
+      [&]() -> std::optional<ResourceFork> { return ResourceFork::Open(size, std::move(read)); });
 }
 
 // An attribute that may carry a value, and how its bytes hold it.
@@ -100,16 +99,14 @@ const AttributeCarrier<ResourceFork> kResourceForkAttributes[] = {
      ResourceForkFromAppleDouble},
     {kNetatalkResourceForkAttribute, &AttributeNames::netatalkResourceFork, kMaxForkAttribute,
      ResourceForkFromBytes},
-    {kAfpResourceAttribute, &AttributeNames::afpResource, kMaxForkAttribute,
-     ResourceForkFromBytes},
+    {kAfpResourceAttribute, &AttributeNames::afpResource, kMaxForkAttribute, ResourceForkFromBytes},
 };
 
 // The value of the first carrier that has it: the attributes in table order,
 // then the AppleDouble files, nearest first, each read by `fromFile`.
 template <typename Value, std::size_t N, typename FromFile>
 std::optional<Value> FirstFound(const std::string& item, const Carriers& carriers,
-                                const AttributeCarrier<Value> (&attributes)[N],
-                                FromFile fromFile) {
+                                const AttributeCarrier<Value> (&attributes)[N], FromFile fromFile) {
   for (const AttributeCarrier<Value>& carrier : attributes) {
     if (!(carriers.attributes.*carrier.present)) continue;
     if (auto bytes = xattrs::Get(item, carrier.name, carrier.maxSize)) {
@@ -151,11 +148,13 @@ std::optional<FinderInfo> FinderInfoFromAppleDouble(std::string_view blob) {
 
 std::optional<ResourceFork> ResourceForkFromBytes(std::string bytes) {
   const std::uint64_t size = bytes.size();
-  return OpenFork(size, MemoryRange(std::make_shared<const std::string>(std::move(bytes)), 0, size));
+  return OpenFork(size,
+                  MemoryRange(std::make_shared<const std::string>(std::move(bytes)), 0, size));
 }
 
 std::optional<ResourceFork> ResourceForkFromAppleDouble(std::string blob) {
-  const auto entry = UnlessRefused([&blob] { return AppleDouble::Parse(blob).Find(AppleDouble::kResourceFork); });
+  const auto entry =
+      UnlessRefused([&blob] { return AppleDouble::Parse(blob).Find(AppleDouble::kResourceFork); });
   if (!entry) return std::nullopt;
   auto shared = std::make_shared<const std::string>(std::move(blob));
   return OpenFork(entry->length, MemoryRange(std::move(shared), entry->offset, entry->length));
@@ -183,8 +182,8 @@ AttributeNames AttributeNames::From(const std::vector<std::string>& names) {
 std::optional<FinderInfo> ReadFinderInfo(const std::string& item, const Carriers& carriers) {
   return FirstFound(item, carriers, kFinderInfoAttributes,
                     [](const std::string& file) -> std::optional<FinderInfo> {
-                      auto bytes = AppleDouble::ReadEntry(file, AppleDouble::kFinderInfo,
-                                                          FinderInfo::kSize);
+                      auto bytes =
+                          AppleDouble::ReadEntry(file, AppleDouble::kFinderInfo, FinderInfo::kSize);
                       return bytes ? FinderInfo::FromBytes(*bytes) : std::nullopt;
                     });
 }

@@ -22,7 +22,7 @@ class ResourceFork {
   static constexpr std::uint64_t kMaxSize = 256 + kMaxDataLength + kMaxMapLength;
 
   struct Resource {
-    std::string type;     // four bytes
+    std::string type;  // four bytes
     std::int16_t id;
     std::uint32_t offset;  // of its length word, in bytes from the data's start
   };

@@ -8,12 +8,18 @@ namespace {
 
 const char* InternetNameOf(TextEncoding::Kind kind) {
   switch (kind) {
-    case TextEncoding::Kind::UTF8: return "UTF-8";
-    case TextEncoding::Kind::UTF16: return "UTF-16";
-    case TextEncoding::Kind::MacJapanese: return "x-mac-japanese";
-    case TextEncoding::Kind::ShiftJIS: return "Shift_JIS";
-    case TextEncoding::Kind::EUCJP: return "EUC-JP";
-    case TextEncoding::Kind::ISO2022JP: return "ISO-2022-JP";
+    case TextEncoding::Kind::UTF8:
+      return "UTF-8";
+    case TextEncoding::Kind::UTF16:
+      return "UTF-16";
+    case TextEncoding::Kind::MacJapanese:
+      return "x-mac-japanese";
+    case TextEncoding::Kind::ShiftJIS:
+      return "Shift_JIS";
+    case TextEncoding::Kind::EUCJP:
+      return "EUC-JP";
+    case TextEncoding::Kind::ISO2022JP:
+      return "ISO-2022-JP";
   }
   return "";
 }
@@ -57,7 +63,8 @@ const TextEncoding* GetTextEncoding(std::int32_t base, std::int32_t, std::int32_
 std::unique_ptr<TextConverter> GetTextConverter(const TextEncoding* source,
                                                 const TextEncoding* target) {
   if (source == nullptr || target == nullptr) return nullptr;
-  if (source->kind() == TextEncoding::Kind::MacJapanese && target->kind() == TextEncoding::Kind::UTF8) {
+  if (source->kind() == TextEncoding::Kind::MacJapanese &&
+      target->kind() == TextEncoding::Kind::UTF8) {
     return std::make_unique<MacJapaneseToUtf8Converter>();
   }
   auto decoder = MakeCodePointCodec(source->kind());

@@ -114,8 +114,7 @@ std::unique_ptr<TextOutputStream> TextOutputStream::Create(const std::filesystem
   state.temporaryExists = true;
   state.buffer.reserve(kBufferSize);
   // mkstemp makes files 0600; give the mode a plain creat() would have.
-  if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0)
-    state.FailAndRemove(kCannotCreate, errno);
+  if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0) state.FailAndRemove(kCannotCreate, errno);
   return stream;
 }
 
@@ -126,7 +125,8 @@ TextOutputStream::~TextOutputStream() {
 void TextOutputStream::Write(std::string_view bytes) {
   State& state = *state_;
   if (state.closed) {
-    throw NilObjectException("閉じたファイル「" + state.finalPath.string() + "」には書き込めません。");
+    throw NilObjectException("閉じたファイル「" + state.finalPath.string() +
+                             "」には書き込めません。");
   }
   if (state.buffer.size() + bytes.size() > kBufferSize) {
     state.Flush();

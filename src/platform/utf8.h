@@ -12,10 +12,10 @@
 class Utf8Scanner {
  public:
   enum class Step {
-    Pending,   // inside a sequence; feed the next byte
-    Done,      // codePoint() is complete
-    Invalid,   // this byte cannot be read; go on with the next one
-    Retry,     // the sequence before this byte was cut short; feed it again
+    Pending,  // inside a sequence; feed the next byte
+    Done,     // codePoint() is complete
+    Invalid,  // this byte cannot be read; go on with the next one
+    Retry,    // the sequence before this byte was cut short; feed it again
   };
 
   Step feed(std::uint8_t byte) {

@@ -41,8 +41,9 @@ void ReadPrefs(LegacyDocumentReader& reader) {
   }
   const std::int32_t stringCount = reader.ReadLong({Kind::StringCount});
   for (std::int32_t i = 0; i < stringCount; ++i) {
-    std::string text = IsLongString(i) ? reader.ReadLongString({Kind::PrefString, i}, kMaxLongString)
-                                       : reader.ReadShortString({Kind::PrefString, i});
+    std::string text = IsLongString(i)
+                           ? reader.ReadLongString({Kind::PrefString, i}, kMaxLongString)
+                           : reader.ReadShortString({Kind::PrefString, i});
     if (static_cast<std::size_t>(i) < gPrefS.size()) {
       gPrefS[i] = DefineEncoding(std::move(text), Encodings::ShiftJIS());
     }

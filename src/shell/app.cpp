@@ -17,10 +17,9 @@ App::App(int& argc, char** argv) : QApplication(argc, argv) {}
 bool App::_HelpHome_Action() {
   class Window1* window = ::Window1();
   const std::string address = kHomePageAddress;
-  const std::int32_t answer =
-      gCautionDlg(window, 2, "接続する", "キャンセル", "",
-                  "Tavrinコンバータのホームページに接続しますか？",
-                  "ブラウザを起動して、" + address + " にアクセスします。");
+  const std::int32_t answer = gCautionDlg(window, 2, "接続する", "キャンセル", "",
+                                          "Tavrinコンバータのホームページに接続しますか？",
+                                          "ブラウザを起動して、" + address + " にアクセスします。");
   if (answer == 2 && !CurrentServices().ShowURL(address)) {
     gCautionDlg1(window, "ホームページを開けませんでした。",
                  "アドレス：" + address + "\n理由：ブラウザを起動できませんでした。");
@@ -39,16 +38,16 @@ bool App::OpenHelpDocument(const QString& name) {
   if (resources.isEmpty() || !QFileInfo(path).isFile()) {
     CurrentServices().MsgBox("File Not Found.");
   } else if (!CurrentServices().Launch(ToPath(path))) {
-    gCautionDlg1(nullptr, "「" + ToUtf8(name) + "」を開けませんでした。",
-                 "書類：" + ToUtf8(path) +
-                     "\n理由：この書類を開くアプリケーションを起動できませんでした。");
+    gCautionDlg1(
+        nullptr, "「" + ToUtf8(name) + "」を開けませんでした。",
+        "書類：" + ToUtf8(path) + "\n理由：この書類を開くアプリケーションを起動できませんでした。");
   }
   return true;
 }
 
 void App::ReportUnhandledException(const char* what) {
-  CurrentServices().MsgBox(std::string("予期しないエラーが起きたため、プログラムを終了します。\n\n") +
-                           what);
+  CurrentServices().MsgBox(
+      std::string("予期しないエラーが起きたため、プログラムを終了します。\n\n") + what);
   Quit(1);
 }
 
@@ -63,6 +62,8 @@ bool App::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
-class App* App() { return qobject_cast<class App*>(QCoreApplication::instance()); }
+class App* App() {
+  return qobject_cast<class App*>(QCoreApplication::instance());
+}
 
 void Quit(int status) { QCoreApplication::exit(status); }

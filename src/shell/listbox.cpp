@@ -4,8 +4,8 @@
 #include <QPainter>
 
 Listbox::Listbox(QWidget* parent) : QTreeView(parent), rows_(new QStandardItemModel(0, 3, this)) {
-  rows_->setHorizontalHeaderLabels({QStringLiteral("名前"), QStringLiteral("行種別"),
-                                    QStringLiteral("場所（パス）")});
+  rows_->setHorizontalHeaderLabels(
+      {QStringLiteral("名前"), QStringLiteral("行種別"), QStringLiteral("場所（パス）")});
   setModel(rows_);
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { emit Change(this); });

@@ -121,9 +121,11 @@ void Window1::Toolbar11_Open(Toolbar1* toolbar) {
   toolbar->ToolItem4->setIcon(QIcon(conv2()));
   toolbar->ToolItem2->setEnabled(false);
   toolbar->ToolItem3->setEnabled(false);
-  toolbar->ToolItem1->setToolTip(QStringLiteral("抽出のためのスキャンを開始するフォルダを指定します。"));
+  toolbar->ToolItem1->setToolTip(
+      QStringLiteral("抽出のためのスキャンを開始するフォルダを指定します。"));
   toolbar->ToolItem2->setToolTip(QStringLiteral("元の書類と同じフォルダ内に出力します。"));
-  toolbar->ToolItem3->setToolTip(QStringLiteral("保存ダイアログで指定したフォルダ内に出力します。"));
+  toolbar->ToolItem3->setToolTip(
+      QStringLiteral("保存ダイアログで指定したフォルダ内に出力します。"));
   toolbar->ToolItem4->setToolTip(QStringLiteral("ファイルを一つずつ指定して変換します。"));
 }
 
@@ -140,8 +142,7 @@ void Window1::Toolbar11_Action(Toolbar1*, QAction* item) {
   }
 }
 
-bool Window1::Listbox1_CellBackgroundPaint(Listbox*, QPainter* g, const QRect& cell, int row,
-                                           int) {
+bool Window1::Listbox1_CellBackgroundPaint(Listbox*, QPainter* g, const QRect& cell, int row, int) {
   if (row % 2 != 0) g->fillRect(cell, kStripe);
   return false;
 }

@@ -128,7 +128,8 @@ void Window1::PutFileSelected(bool toOtherFolder) {
         if (const std::optional<std::string> first = written.WrittenFrom(target)) {
           CautionNotConverted(this, source->AbsolutePath(),
                               "パッケージ「" + target.AbsolutePath() + "」は、この変換で先に「" +
-                                  *first + "」から書き出したものです。上書きしないよう、"
+                                  *first +
+                                  "」から書き出したものです。上書きしないよう、"
                                   "この書類は変換しませんでした。");
         } else {
           if (FileConv(*source, target)) written.Record(*source, target);

@@ -112,7 +112,8 @@ TEST_F(ListConverterFailureTest, TargetsThatCannotTakeThePackageStayAsTheyWere) 
   EXPECT_NE(refused(scratch.path() / "link.tvrmd", "変換先の「").find("シンボリックリンクです"),
             std::string::npos);
   const std::string tooLong = refused(scratch.path() / std::string(300, 'n'), "変換先のフォルダ「");
-  EXPECT_NE(tooLong.find("を作成できませんでした（名前が長すぎます）。"), std::string::npos) << tooLong;
+  EXPECT_NE(tooLong.find("を作成できませんでした（名前が長すぎます）。"), std::string::npos)
+      << tooLong;
   // A folder in the way of the last file to be put in place.
   const fs::path package = scratch.path() / "p";
   ASSERT_TRUE(converter.FileConv(source, FolderItem(package)));
@@ -131,7 +132,8 @@ TEST_F(ListConverterFailureTest, TargetsThatCannotTakeThePackageStayAsTheyWere) 
 TEST_F(ListConverterFailureTest, SourcesThatCannotBeOpened) {
   const FolderItem gone(scratch.path() / "gone.tvr");
   EXPECT_EQ(Refused(gone, PackageOf(gone)),
-            "ファイル「" + gone.Path().string() + "」を開けませんでした（ファイルまたはフォルダが見つかりません）。");
+            "ファイル「" + gone.Path().string() +
+                "」を開けませんでした（ファイルまたはフォルダが見つかりません）。");
   const FolderItem loop(scratch.path() / "loop.tvr");
   fs::create_symlink("loop.tvr", loop.Path());
   EXPECT_NE(Refused(loop, PackageOf(loop)).find("（シンボリックリンクが循環しているか"),
@@ -184,8 +186,9 @@ TEST_F(ListConverterFailureTest, TemporariesACrashLeftGoWithTheNextConversion) {
                            ".window.tmp-qwerty", ".notes.tmp-abcdef", ".csv.tmp-short", "keep"})
     legacy::WriteBytes(package / name, "left");
   ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
-  EXPECT_EQ(Listing(package), (std::vector<std::string>{".csv.tmp-short", ".notes.tmp-abcdef",
-                                                        "colAttr", "csv", "keep", "pref", "window"}));
+  EXPECT_EQ(Listing(package),
+            (std::vector<std::string>{".csv.tmp-short", ".notes.tmp-abcdef", "colAttr", "csv",
+                                      "keep", "pref", "window"}));
 }
 
 // A write that fails (here: past the process's file size limit, as a full
@@ -243,16 +246,18 @@ TEST_F(ListConverterFailureTest, HugeClaimsAreJudgedFromTheirLengths) {
   const FolderItem hugeCell = sparse("cell.tvr", oneRow, 0x7FFFFFFF);
   EXPECT_EQ(Refused(hugeCell, PackageOf(hugeCell)),
             "1行目・2列目のセルが長すぎます（2147483647バイト、読み込めるのは16777216バイトまで）"
-            "（先頭から" + std::to_string(oneRow.Bytes().size()) + "バイト目）。");
+            "（先頭から" +
+                std::to_string(oneRow.Bytes().size()) + "バイト目）。");
   const FolderItem justOver = sparse("over.tvr", oneRow, (16 << 20) + 1);
   EXPECT_NE(Refused(justOver, PackageOf(justOver)).find("（16777217バイト、"), std::string::npos);
   Document wide = Document::WithTable({}, {});
   wide.prefNumbers[1] = "65537";
   const FolderItem columns = sparse("wide.tvr", wide, 0);
-  EXPECT_EQ(Refused(columns, PackageOf(columns)), "列が65537列あり、読み込める65536列を超えています。");
-  EXPECT_EQ(Listing(scratch.path()), (std::vector<std::string>{"._cell.tvr", "._over.tvr",
-                                                               "._wide.tvr", "cell.tvr", "over.tvr",
-                                                               "wide.tvr"}));
+  EXPECT_EQ(Refused(columns, PackageOf(columns)),
+            "列が65537列あり、読み込める65536列を超えています。");
+  EXPECT_EQ(Listing(scratch.path()),
+            (std::vector<std::string>{"._cell.tvr", "._over.tvr", "._wide.tvr", "cell.tvr",
+                                      "over.tvr", "wide.tvr"}));
 }
 
 class FuzzReplay : public ::testing::TestWithParam<const char*> {};

@@ -106,7 +106,8 @@ TEST(CsvCell, CellsInPiecesConvertAsTheWholeCellWould) {
   const std::string sjis = legacy::kSjisWords[0].sjis + std::string("\xB6") + "\x83\x5C";
   const std::string sequences = "\u5927\u20DD\uF862XIII\u5927I";
   const std::string utf16le = "\x3D\xD8\x00\xDE\xE5\x65" + std::string("a\0", 2);  // 😀日a
-  const std::string utf16be("\x59\x27\x20\xDD\xFE\xFF\xFF\xFE\xD8\x3D\xDE\x00", 12);  // 大⃝, marks, 😀
+  const std::string utf16be("\x59\x27\x20\xDD\xFE\xFF\xFF\xFE\xD8\x3D\xDE\x00",
+                            12);  // 大⃝, marks, 😀
   const struct {
     const char* name;
     std::string cell;
@@ -114,7 +115,8 @@ TEST(CsvCell, CellsInPiecesConvertAsTheWholeCellWould) {
   } rows[] = {
       {"Shift-JIS, bare", "ab" + repeat(sjis, 200), false},
       {"Shift-JIS, a quote near the end", "a" + repeat(sjis, 200) + "\"x", false},
-      {"first cell in UTF-8", "xy" + repeat(legacy::kSjisWords[5].utf8 + std::string("日,"), 200), true},
+      {"first cell in UTF-8", "xy" + repeat(legacy::kSjisWords[5].utf8 + std::string("日,"), 200),
+       true},
       {"first cell in UTF-8, sequences", "I" + repeat(sequences, 200), true},
       {"first cell in UTF-16 with its mark", "\xFF\xFE" + repeat(utf16le, 200), true},
       {"first cell in UTF-16 without one", std::string("\0,", 2) + repeat(utf16be, 200), true},

@@ -21,7 +21,8 @@ TEST(AppleDoubleTest, MalformedHeadersAreRefusedSayingWhyAndWhere) {
       {"shorter than the header", good.substr(0, 25), "ヘッダより短い", 0},
       {"AppleSingle", with(0, BE32(0x00051600)), "印がありません", 0},
       {"version with swapped halves", with(4, BE32(0x00000002)), "版（2）に対応していません", 4},
-      {"65535 entries claimed in 70 bytes", with(24, BE16(0xFFFF)), "表がファイルに収まりません", 24},
+      {"65535 entries claimed in 70 bytes", with(24, BE16(0xFFFF)), "表がファイルに収まりません",
+       24},
   };
   for (const auto& row : rows) {
     try {

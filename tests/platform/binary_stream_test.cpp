@@ -31,14 +31,14 @@ struct Step {  // one read of the document below: where it starts, what it gives
   std::string expected;
 };
 
-const std::string kDocument = Long(0xFFFFFFFE) + ShortString("abc") + Long(5) + "hello" +
-                              ShortString("") + Long(0x7FFFFFFF);
+const std::string kDocument =
+    Long(0xFFFFFFFE) + ShortString("abc") + Long(5) + "hello" + ShortString("") + Long(0x7FFFFFFF);
 
 std::vector<Step> DocumentSteps() {
   auto longText = [](BinaryStream& s) { return std::to_string(s.ReadLong()); };
   auto pString = [](BinaryStream& s) { return s.ReadPString(); };
-  return {{0, longText, "-2"}, {4, pString, "abc"}, {8, longText, "5"},
-          {12, [](BinaryStream& s) { return s.Read(5); }, "hello"},
+  return {{0, longText, "-2"}, {4, pString, "abc"},
+          {8, longText, "5"},  {12, [](BinaryStream& s) { return s.Read(5); }, "hello"},
           {17, pString, ""},   {18, longText, "2147483647"}};
 }
 
@@ -75,8 +75,8 @@ TEST_P(BinaryStreamSource, EveryTruncationPointIsAReadErrorWhereTheReadBegan) {
 }
 
 TEST_P(BinaryStreamSource, BadLengthsAreRefusedBeforeAnythingIsRead) {
-  for (std::int64_t length : std::initializer_list<std::int64_t>{-1, INT32_MIN, 9, INT64_MAX,
-                                                                 INT64_MIN}) {
+  for (std::int64_t length :
+       std::initializer_list<std::int64_t>{-1, INT32_MIN, 9, INT64_MAX, INT64_MIN}) {
     SCOPED_TRACE(length);
     auto stream = Over("12345678");
     stream->Read(2);

@@ -53,10 +53,27 @@ TEST(FolderItemTest, Paths) {
 // Case-insensitive first, then byte by byte, whatever order the file system
 // returns; names that are not UTF-8 (Shift-JIS here) sort by their bytes.
 TEST(FolderItemTest, ItemsComeInMacNameOrder) {
-  const std::vector<std::string> expected = {
-      ".hidden", "10", "9", "_x", "A", "a", "Ab", "ab", "B", "b",
-      "document 10.txt", "Document 9.txt", "document 9.txt", "e",
-      "f", "zebra", "Zeta", "~", std::string("\x82\xa0.tvr"), "É", "é"};
+  const std::vector<std::string> expected = {".hidden",
+                                             "10",
+                                             "9",
+                                             "_x",
+                                             "A",
+                                             "a",
+                                             "Ab",
+                                             "ab",
+                                             "B",
+                                             "b",
+                                             "document 10.txt",
+                                             "Document 9.txt",
+                                             "document 9.txt",
+                                             "e",
+                                             "f",
+                                             "zebra",
+                                             "Zeta",
+                                             "~",
+                                             std::string("\x82\xa0.tvr"),
+                                             "É",
+                                             "é"};
   TempFolder forward, backward;
   for (const auto& name : expected) Touch(forward / name);
   for (auto it = expected.rbegin(); it != expected.rend(); ++it) Touch(backward / *it);
@@ -209,8 +226,18 @@ TEST(FolderItemTest, DirectoryExistsAndLinksAreNeverEnteredAsFolders) {
 
 namespace {
 
-enum class Where { NetatalkAttr, NetatalkForkAttr, SambaAttr, AppleAttr, DotUnderscore,
-                   AppleDoubleV1, AppleDoubleV2, NetatalkParent, MacosxBeside, MacosxAbove };
+enum class Where {
+  NetatalkAttr,
+  NetatalkForkAttr,
+  SambaAttr,
+  AppleAttr,
+  DotUnderscore,
+  AppleDoubleV1,
+  AppleDoubleV2,
+  NetatalkParent,
+  MacosxBeside,
+  MacosxAbove
+};
 // Special creators: Finder info of all zeros; bytes that are no carrier at all.
 const std::string kZero = "(zero)", kJunk = "(junk)", kNetatalk = "Netatalk";
 
@@ -238,11 +265,12 @@ void Put(const fs::path& root, const Layer& layer) {
   (afpInfo += finder).resize(60, '\0');
   switch (layer.where) {
     case Where::NetatalkAttr:  // Netatalk's own order: the Finder info is not the first entry
-      return SetAttribute(item, mac_metadata::kNetatalkMetadataAttribute,
-                          junk ? "garbage"
-                               : AppleDoubleBytes({{8, std::string(16, '\0')},
-                                                   {14, std::string(6, '\0')}, {9, finder}},
-                                                  kNetatalk));
+      return SetAttribute(
+          item, mac_metadata::kNetatalkMetadataAttribute,
+          junk ? "garbage"
+               : AppleDoubleBytes(
+                     {{8, std::string(16, '\0')}, {14, std::string(6, '\0')}, {9, finder}},
+                     kNetatalk));
     case Where::NetatalkForkAttr:
       return SetAttribute(item, mac_metadata::kNetatalkResourceForkAttribute, fork);
     case Where::SambaAttr:  // streams_xattr stores each stream with a trailing zero byte
@@ -316,25 +344,49 @@ TEST(FolderItemTest, FileCarriers) {
   ExpectCarriers({
       {"no metadata", {}, "", ""},
       {"._NAME as macOS writes it",
-       {{W::DotUnderscore, "qZt5", "w", 0x0010}}, "qZt5", "w", true, false},
+       {{W::DotUnderscore, "qZt5", "w", 0x0010}},
+       "qZt5",
+       "w",
+       true,
+       false},
       {".AppleDouble/NAME version 1", {{W::AppleDoubleV1, "qZt5", "w"}}, "qZt5", "w"},
       {".AppleDouble/NAME version 2, codes as stored",
-       {{W::AppleDoubleV2, "QZT5", "", 0x4000}}, "QZT5", "", false},
+       {{W::AppleDoubleV2, "QZT5", "", 0x4000}},
+       "QZT5",
+       "",
+       false},
       {".AppleDouble/.Parent of a folder",
-       {{W::NetatalkParent, "", "", 0x4000}}, "", "", false, true, true},
+       {{W::NetatalkParent, "", "", 0x4000}},
+       "",
+       "",
+       false,
+       true,
+       true},
       {"__MACOSX in the item's folder", {{W::MacosxBeside, "qZt5", "w"}}, "qZt5", "w"},
       {"__MACOSX above the item, as unpacked from a zip",
-       {{W::MacosxAbove, "qZt5", "w"}}, "qZt5", "w"},
+       {{W::MacosxAbove, "qZt5", "w"}},
+       "qZt5",
+       "w"},
       {"nearest __MACOSX first; the fork from the first carrier that has one",
-       {{W::MacosxAbove, "far_", "far"}, {W::MacosxBeside, "near", ""}}, "near", "far"},
+       {{W::MacosxAbove, "far_", "far"}, {W::MacosxBeside, "near", ""}},
+       "near",
+       "far"},
       {".AppleDouble before __MACOSX",
-       {{W::MacosxBeside, "zip_", "zip"}, {W::AppleDoubleV2, "ntlk", ""}}, "ntlk", "zip"},
+       {{W::MacosxBeside, "zip_", "zip"}, {W::AppleDoubleV2, "ntlk", ""}},
+       "ntlk",
+       "zip"},
       {"._NAME first; its placeholder fork counts as none",
-       {{W::AppleDoubleV2, "ntlk", "ntlk"}, {W::DotUnderscore, "side", ""}}, "side", "ntlk"},
+       {{W::AppleDoubleV2, "ntlk", "ntlk"}, {W::DotUnderscore, "side", ""}},
+       "side",
+       "ntlk"},
       {"all-zero Finder info counts as none",
-       {{W::AppleDoubleV2, "ntlk", ""}, {W::DotUnderscore, kZero, "side"}}, "ntlk", "side"},
+       {{W::AppleDoubleV2, "ntlk", ""}, {W::DotUnderscore, kZero, "side"}},
+       "ntlk",
+       "side"},
       {"a sidecar that is not AppleDouble counts as none",
-       {{W::MacosxAbove, "far_", "far"}, {W::DotUnderscore, kJunk, ""}}, "far_", "far"},
+       {{W::MacosxAbove, "far_", "far"}, {W::DotUnderscore, kJunk, ""}},
+       "far_",
+       "far"},
   });
 }
 
@@ -344,22 +396,36 @@ TEST(FolderItemTest, AttributeCarriers) {
     GTEST_SKIP() << probe.path() << " refuses user.* extended attributes";
   using W = Where;
   ExpectCarriers({
-      {"user.org.netatalk.Metadata", {{W::NetatalkAttr, "qZt5", "", 0x4000}}, "qZt5", "", false},
-      {"user.org.netatalk.ResourceFork", {{W::NetatalkForkAttr, "", "w"}}, "", "w"},
-      {"Samba's AFP_AfpInfo and AFP_Resource",
-       {{W::SambaAttr, "qZt5", "w", 0x0010}}, "qZt5", "w", true, false},
+    {"user.org.netatalk.Metadata", {{W::NetatalkAttr, "qZt5", "", 0x4000}}, "qZt5", "", false},
+        {"user.org.netatalk.ResourceFork", {{W::NetatalkForkAttr, "", "w"}}, "", "w"},
+        {"Samba's AFP_AfpInfo and AFP_Resource",
+         {{W::SambaAttr, "qZt5", "w", 0x0010}},
+         "qZt5",
+         "w",
+         true,
+         false},
 #if defined(__APPLE__)
-      {"com.apple.FinderInfo and com.apple.ResourceFork",
-       {{W::AppleAttr, "qZt5", "w"}}, "qZt5", "w"},
+        {"com.apple.FinderInfo and com.apple.ResourceFork",
+         {{W::AppleAttr, "qZt5", "w"}},
+         "qZt5",
+         "w"},
 #endif
-      {"attributes before sidecars",
-       {{W::DotUnderscore, "side", "side"}, {W::SambaAttr, "samb", ""}}, "samb", "side"},
-      {"Netatalk's attribute before Samba's",
-       {{W::SambaAttr, "samb", ""}, {W::NetatalkAttr, "ntlk", ""}}, "ntlk", ""},
-      {"a malformed attribute counts as none",
-       {{W::DotUnderscore, "side", ""}, {W::SambaAttr, kJunk, ""}}, "side", ""},
-      {"a fork attribute before a sidecar's fork",
-       {{W::DotUnderscore, "side", "side"}, {W::NetatalkForkAttr, "", "ntlk"}}, "side", "ntlk"},
+        {"attributes before sidecars",
+         {{W::DotUnderscore, "side", "side"}, {W::SambaAttr, "samb", ""}},
+         "samb",
+         "side"},
+        {"Netatalk's attribute before Samba's",
+         {{W::SambaAttr, "samb", ""}, {W::NetatalkAttr, "ntlk", ""}},
+         "ntlk",
+         ""},
+        {"a malformed attribute counts as none",
+         {{W::DotUnderscore, "side", ""}, {W::SambaAttr, kJunk, ""}},
+         "side",
+         ""},
+        {"a fork attribute before a sidecar's fork",
+         {{W::DotUnderscore, "side", "side"}, {W::NetatalkForkAttr, "", "ntlk"}},
+         "side",
+         "ntlk"},
   });
 }
 

@@ -1,8 +1,10 @@
 // The Japanese-encoding guess on the short texts it is made for.
 
-#include "platform/text_encoding.h"
 #include <gtest/gtest.h>
+
 #include <string>
+
+#include "platform/text_encoding.h"
 
 namespace {
 TEST(JapaneseGuessTest, ShortTexts) {

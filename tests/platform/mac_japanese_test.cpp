@@ -3,14 +3,19 @@
 
 #include <gtest/gtest.h>
 #include <unicode/unistr.h>
+
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
 #include "platform/text_encoding.h"
 
 namespace {
-struct TableEntry { std::string bytes; std::u32string points; };
+struct TableEntry {
+  std::string bytes;
+  std::u32string points;
+};
 
 std::vector<TableEntry> ReadPublishedTable() {
   std::ifstream file(TAVR_MAC_JAPANESE_TABLE);
@@ -106,24 +111,30 @@ TEST_F(MacJapaneseTest, ControlsAndTheUserDefinedRange) {
 // sequence, and what has no code becomes "?".
 TEST_F(MacJapaneseTest, ReplacementsAndTheLongestSequence) {
   const std::pair<std::string, std::string> decoded[] = {
-      {"a\x82", "a\uFFFD"},                          // lead byte at the end
-      {"\x82" "A", "\uFFFD" "A"},                      // lead byte before ASCII keeps the ASCII
-      {"\xEE\x80" "b", "\uFFFD" "b"},                  // unmapped pair with a high trail is one
-      {"\x82\xFD", "\uFFFD\u00A9"},                    // trail byte beyond 0xFC
-      {"\x87\x91\x87", "\u5927\u20DD\uFFFD"},          // lone lead after a sequence
+      {"a\x82", "a\uFFFD"},  // lead byte at the end
+      {"\x82"
+       "A",
+       "\uFFFD"
+       "A"},  // lead byte before ASCII keeps the ASCII
+      {"\xEE\x80"
+       "b",
+       "\uFFFD"
+       "b"},                                   // unmapped pair with a high trail is one
+      {"\x82\xFD", "\uFFFD\u00A9"},            // trail byte beyond 0xFC
+      {"\x87\x91\x87", "\u5927\u20DD\uFFFD"},  // lone lead after a sequence
   };
   for (const auto& [bytes, utf8] : decoded) {
     EXPECT_EQ(decode(bytes), utf8) << testing::PrintToString(bytes);
   }
   const std::pair<std::string, std::string> encoded[] = {
-      {"\u00A5\\", "\x5C\x80"},                       // yen sign and backslash
-      {"\u2026\uF87F", "\xFF"},                        // ellipsis with its variant tag
-      {"\uF862XIII", "\x85\xAB"},                      // roman numeral thirteen
-      {"\uF862XII", "?XII"},                           // grouping hint cut short
-      {"\uF87F", "?"},                                 // variant tag alone
-      {"\u5927\u20DD\u5927", "\x87\x91\x91\xE5"},      // circled ideograph then plain
-      {"\U0001F600!", "?!"},                           // beyond the BMP
-      {"\xC0\xAF", "??"},                              // invalid UTF-8, then held by nothing
+      {"\u00A5\\", "\x5C\x80"},                    // yen sign and backslash
+      {"\u2026\uF87F", "\xFF"},                    // ellipsis with its variant tag
+      {"\uF862XIII", "\x85\xAB"},                  // roman numeral thirteen
+      {"\uF862XII", "?XII"},                       // grouping hint cut short
+      {"\uF87F", "?"},                             // variant tag alone
+      {"\u5927\u20DD\u5927", "\x87\x91\x91\xE5"},  // circled ideograph then plain
+      {"\U0001F600!", "?!"},                       // beyond the BMP
+      {"\xC0\xAF", "??"},                          // invalid UTF-8, then held by nothing
   };
   for (const auto& [utf8, bytes] : encoded) {
     EXPECT_EQ(encode(utf8), bytes) << testing::PrintToString(utf8);

@@ -32,7 +32,8 @@ inline std::string FinderInfoBytes(const std::string& type, const std::string& c
 inline std::string AppleDoubleBytes(
     const std::vector<std::pair<std::uint32_t, std::string>>& entries,
     const std::string& filler = "Mac OS X", std::uint32_t version = 0x00020000) {
-  std::string out = BE32(0x00051607) + BE32(version) + (filler + std::string(16, ' ')).substr(0, 16) +
+  std::string out = BE32(0x00051607) + BE32(version) +
+                    (filler + std::string(16, ' ')).substr(0, 16) +
                     BE16(static_cast<std::uint16_t>(entries.size()));
   std::string body;
   for (const auto& [id, bytes] : entries) {

@@ -30,13 +30,24 @@ TEST(MacMetadataTest, RealSidecarsReadAsTheirReadmeSays) {
     bool folder = false;
   } rows[] = {
       {"._Release.Notes", true, "TEXT", "pdos", 0, false, {}},
-      {"._gshk.docs", true, "TEXT", "pdos", 0, true,
+      {"._gshk.docs",
+       true,
+       "TEXT",
+       "pdos",
+       0,
+       true,
        {{"MPSR", 1005}, {"MPSR", 1008}, {"ckid", 128}}},
       {"._GSHK", true, std::string("p\xB3\xDB\x07", 4), "pdos", 0, false, {}},
       {"._not_adf", false, "", "", 0, false, {}},
       {"SillyBalls.AppleDouble", true, "APPL", "abcd", 0x0100, true, {{"SIZE", -1}, {"cfrg", 0}}},
-      {"DirectoryWithAttrs.AppleDouble", true, "\x01\x02\x03\x04",
-       "\x05\x06\x07\x08", 0x2008, false, {}, true},  // a folder's window rectangle
+      {"DirectoryWithAttrs.AppleDouble",
+       true,
+       "\x01\x02\x03\x04",
+       "\x05\x06\x07\x08",
+       0x2008,
+       false,
+       {},
+       true},  // a folder's window rectangle
   };
   TempFolder dir;
   for (const auto& row : rows) {
@@ -78,7 +89,7 @@ TEST(MacMetadataTest, RealSidecarsReadAsTheirReadmeSays) {
 // its folders hold: full paths, each also holding the folders on its way.
 TEST(MacMetadataTest, CarrierLocationsFromWhatTheFoldersHold) {
   const std::set<std::string> everywhere = {
-      "/__MACOSX/r/a/._doc", "/r/__MACOSX/a/._doc", "/r/a/__MACOSX/._doc",
+      "/__MACOSX/r/a/._doc",           "/r/__MACOSX/a/._doc",   "/r/a/__MACOSX/._doc",
       "/r/a/doc/.AppleDouble/.Parent", "/r/a/.AppleDouble/doc", "/r/a/._doc"};
   const struct {
     const char* name;
@@ -88,17 +99,28 @@ TEST(MacMetadataTest, CarrierLocationsFromWhatTheFoldersHold) {
     std::vector<std::string> expected;
   } rows[] = {
       {"nothing", "/r/a/doc", false, {"/r/a/doc", "/r/a/other"}, {}},
-      {"a folder", "/r/a/doc", true, everywhere,
+      {"a folder",
+       "/r/a/doc",
+       true,
+       everywhere,
        {"/r/a/._doc", "/r/a/.AppleDouble/doc", "/r/a/doc/.AppleDouble/.Parent",
         "/r/a/__MACOSX/._doc", "/r/__MACOSX/a/._doc", "/__MACOSX/r/a/._doc"}},
-      {"a file: no .Parent of its own", "/r/a/doc", false, everywhere,
+      {"a file: no .Parent of its own",
+       "/r/a/doc",
+       false,
+       everywhere,
        {"/r/a/._doc", "/r/a/.AppleDouble/doc", "/r/a/__MACOSX/._doc", "/r/__MACOSX/a/._doc",
         "/__MACOSX/r/a/._doc"}},
-      {"the sidecars of other items", "/r/a/doc", false,
+      {"the sidecars of other items",
+       "/r/a/doc",
+       false,
        {"/r/__MACOSX/._doc", "/r/__MACOSX/b/._doc", "/r/a/__MACOSX/a/._doc",
         "/r/b/.AppleDouble/doc", "/r/a/.AppleDouble/._doc", "/r/a/._doc2"},
        {}},
-      {"beside the root", "/doc", false, {"/._doc", "/__MACOSX/._doc"},
+      {"beside the root",
+       "/doc",
+       false,
+       {"/._doc", "/__MACOSX/._doc"},
        {"/._doc", "/__MACOSX/._doc"}},
       {"the root itself", "/", true, {"/._", "/.AppleDouble/.Parent", "/__MACOSX/._"}, {}},
   };
@@ -112,9 +134,9 @@ TEST(MacMetadataTest, CarrierLocationsFromWhatTheFoldersHold) {
     };
     const std::string_view folder = ParentPath(row.item);
     const SidecarFolders around = SidecarFoldersOf(folder, exists);
-    EXPECT_EQ(CarrierLocations(folder, BaseName(row.item), row.folder, around, exists)
-                  .appleDoubleFiles,
-              row.expected);
+    EXPECT_EQ(
+        CarrierLocations(folder, BaseName(row.item), row.folder, around, exists).appleDoubleFiles,
+        row.expected);
   }
 }
 

@@ -18,8 +18,13 @@ TEST(ResourceForkTest, GetResourceByTypeAndSignedId) {
     std::int32_t id;
     const char* expected;  // "" when absent
   } rows[] = {
-      {"WPos", 128, "30\t60\t700\t500"}, {"WPos", 129, "other"}, {"SIZE", -1, "abc"},
-      {"WPos", 130, ""}, {"wpos", 128, ""}, {"SIZE", 65535, ""}, {"WPos", 128 + 65536, ""},
+      {"WPos", 128, "30\t60\t700\t500"},
+      {"WPos", 129, "other"},
+      {"SIZE", -1, "abc"},
+      {"WPos", 130, ""},
+      {"wpos", 128, ""},
+      {"SIZE", 65535, ""},
+      {"WPos", 128 + 65536, ""},
   };
   for (const auto& row : rows)
     EXPECT_EQ(fork.GetResource(row.type, row.id), row.expected) << row.type << " " << row.id;
@@ -53,8 +58,7 @@ TEST(ResourceForkTest, MalformedForksAreRefusedSayingWhyAndWhere) {
       {"more types than the map holds", typeList, BE16(0x0100), good, "型の一覧が", typeList},
       {"more references than the map holds", typeList + 6, BE16(0x0100), good, "参照の一覧",
        typeList + 2},
-      {"reference list past the map", typeList + 8, BE16(0x7FFF), good, "参照の一覧",
-       typeList + 2},
+      {"reference list past the map", typeList + 8, BE16(0x7FFF), good, "参照の一覧", typeList + 2},
       {"resource data offset past the data", refs + 5, "\x7F\xFF\xFF", good, "リソースの位置",
        refs + 5},
   };

@@ -2,7 +2,9 @@
 // into the next. That any bytes convert without failing is the fuzz target's.
 
 #include "platform/text_encoding.h"
+
 #include <gtest/gtest.h>
+
 #include <string>
 
 namespace {
@@ -27,8 +29,16 @@ TEST(TextEncodingTest, ConvertsBetweenPairs) {
       {"UTF-16 in, odd byte left over", kUtf16, kUtf8, {"\0a\0", 3}, "a\uFFFD"},
       {"UTF-16 in, lone surrogate", kUtf16, kUtf8, {"\xD8\x3D\0a", 4}, "\uFFFDa"},
       {"UTF-8 in, overlong form", kUtf8, kUtf16, "\xC0\xAF", "\xFF\xFD\xFF\xFD"},
-      {"UTF-8 in, surrogate", kUtf8, kMac, "\xED\xA0\x80" "a", "???a"},
-      {"UTF-8 in, cut short before ASCII", kUtf8, kUtf16, "\xE3\x81" "a", {"\xFF\xFD\0a", 4}},
+      {"UTF-8 in, surrogate", kUtf8, kMac,
+       "\xED\xA0\x80"
+       "a",
+       "???a"},
+      {"UTF-8 in, cut short before ASCII",
+       kUtf8,
+       kUtf16,
+       "\xE3\x81"
+       "a",
+       {"\xFF\xFD\0a", 4}},
       {"UTF-8 to UTF-8 still checks", kUtf8, kUtf8, "a\xFF", "a\uFFFD"},
       {"Shift_JIS in", kSjis, kUtf8, "\x82\xA9\x8A\xBF\xB6", "\u304B\u6F22\uFF76"},
       {"Shift_JIS out, no latin letters", kUtf8, kSjis, "caf\u00E9", "caf?"},

@@ -1,9 +1,12 @@
 #include "platform/text_output_stream.h"
+
 #include <gtest/gtest.h>
-#include <set>
+
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <utility>
+
 #include "platform/errors.h"
 #include "support/temp_folder.h"
 

@@ -1,9 +1,12 @@
 #include "shared/globals.h"
+
 #include <gtest/gtest.h>
 #include <sys/xattr.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <cstdint>
+
 #include "platform/folder_item.h"
 #include "support/scripted_services.h"
 #include "support/temp_folder.h"
@@ -17,9 +20,17 @@ TEST(GBitR, GivesTheFieldsOfTheColumnInfoWord) {
   const struct {
     std::int32_t value, start, count, result;
   } cases[] = {
-      {0x678, 0, 4, 8}, {0x678, 9, 6, 3}, {(100 << 16) | 0xBEEF, 16, 16, 100},
-      {0x7FFF0000, 16, 16, 32767}, {INT32_MIN, 16, 16, -32768}, {INT32_MIN, 31, 1, -1},
-      {-1, 27, 4, 15}, {-1, 28, 4, -1}, {-1, 0, 32, -1}, {0x678, 9, 0, 0}, {-1, 3, -2, 0},
+      {0x678, 0, 4, 8},
+      {0x678, 9, 6, 3},
+      {(100 << 16) | 0xBEEF, 16, 16, 100},
+      {0x7FFF0000, 16, 16, 32767},
+      {INT32_MIN, 16, 16, -32768},
+      {INT32_MIN, 31, 1, -1},
+      {-1, 27, 4, 15},
+      {-1, 28, 4, -1},
+      {-1, 0, 32, -1},
+      {0x678, 9, 0, 0},
+      {-1, 3, -2, 0},
       {static_cast<std::int32_t>(0xA5C3F00Fu), 20, 12, -1444},
       {-1, -1, 3, 0},  // 2 to the power -1 is no Int32 divisor
   };
@@ -36,9 +47,9 @@ TEST(GBitR, GivesTheFieldsOfTheColumnInfoWord) {
 
 // A shown dialog but its window; a caption follows "+" when its button shows.
 std::string Describe(const CautionDialog& d) {
-  return d.actionCaption + (d.cancelVisible ? " +" : " -") +
-         d.cancelCaption + (d.alternateVisible ? " +" : " -") + d.alternateCaption + " " +
-         d.message + " " + d.explanation;
+  return d.actionCaption + (d.cancelVisible ? " +" : " -") + d.cancelCaption +
+         (d.alternateVisible ? " +" : " -") + d.alternateCaption + " " + d.message + " " +
+         d.explanation;
 }
 
 // Which buttons show with which captions, what the pressed one answers; the
@@ -62,7 +73,8 @@ TEST(GCautionDlg, ButtonsAnswersBeepAndModality) {
   for (const auto& c : cases) {
     services.cautionAnswers = {c.pressed};
     EXPECT_EQ(gCautionDlg(nullptr, c.count, "実行", "キャンセル", "別の操作", "本文", "説明"),
-              c.result) << c.count;
+              c.result)
+        << c.count;
     EXPECT_EQ(Describe(services.cautions.back().dialog), std::string(c.shown) + " 本文 説明");
   }
   Window window;
@@ -70,8 +82,10 @@ TEST(GCautionDlg, ButtonsAnswersBeepAndModality) {
     std::int32_t setting;
     Window* window;
     std::vector<std::string> log;
-  } oneButton[] = {{0, &window, {"caution"}}, {1, nullptr, {"beep", "caution"}},
-                   {2, &window, {"caution"}}, {-1, nullptr, {"caution"}}};
+  } oneButton[] = {{0, &window, {"caution"}},
+                   {1, nullptr, {"beep", "caution"}},
+                   {2, &window, {"caution"}},
+                   {-1, nullptr, {"caution"}}};
   for (const auto& c : oneButton) {
     SCOPED_TRACE(c.setting);
     gPref[10] = c.setting;
@@ -92,8 +106,10 @@ TEST(GFileMatch, NeedsBothCodesLetterForLetter) {
     const char *name, *type, *creator;
     bool match;
   } cases[] = {
-      {"list", "Tavr", "qZt5", true}, {"other creator", "Tavr", "qZt6", false},
-      {"text", "TEXT", "qZt5", false}, {"upper case", "TAVR", "QZT5", false},
+      {"list", "Tavr", "qZt5", true},
+      {"other creator", "Tavr", "qZt6", false},
+      {"text", "TEXT", "qZt5", false},
+      {"upper case", "TAVR", "QZT5", false},
   };
   for (const auto& c : cases) {
     std::ofstream(folder / c.name) << "x";

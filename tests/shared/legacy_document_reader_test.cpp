@@ -61,8 +61,10 @@ TEST(LegacyDocumentReader, NamesTheFieldAndWhereItFailed) {
        [](auto& r) {
          r.ReadLongString({Kind::Cell, 0, 2}, 16);
        },
-       "1行目・3列目のセルが長すぎます（17バイト、読み込めるのは16バイトまで）（先頭から0バイト目）。"},
-      {"\x01x\x05" "abc",
+       "1行目・3列目のセルが長すぎます（17バイト、読み込めるのは16バイトまで）（先頭から0バイト目）"
+       "。"},
+      {"\x01x\x05"
+       "abc",
        [](auto& r) {
          r.ReadShortString({Kind::Header}), r.ReadShortString({Kind::PrefNumber, 0});
        },

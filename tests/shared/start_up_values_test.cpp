@@ -1,10 +1,13 @@
 #include "shared/start_up_values.h"
+
 #include <gtest/gtest.h>
+
 #include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <vector>
+
 #include "platform/folder_item.h"
 #include "shared/globals.h"
 #include "shared/text_enco.h"

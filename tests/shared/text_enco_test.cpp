@@ -1,5 +1,7 @@
 #include "shared/text_enco.h"
+
 #include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -7,7 +9,7 @@ namespace {
 const std::string kKana = "\x82\xA9\x82\xC8";  // かな, Mac OS Japanese
 const std::string kKanaUtf8 = "\xE3\x81\x8B\xE3\x81\xAA";
 const std::string kKanaUtf16 = "\xFE\xFF\x30\x4B\x30\x6A";  // with a byte-order mark
-const std::string kKanjiEuc = "\xB4\xC1\xBB\xFA";          // 漢字
+const std::string kKanjiEuc = "\xB4\xC1\xBB\xFA";           // 漢字
 const std::string kKanjiUtf8 = "\xE6\xBC\xA2\xE5\xAD\x97";
 const std::string kReplaced = "\xFF\xFD\xFF\xFD\xFF\xFD\xFF\xFD";  // four U+FFFD in UTF-16
 
@@ -80,10 +82,14 @@ TEST(TextEncoCacheTest, CachedPairsUseTheirConverterResetBeforeEachText) {
     std::unique_ptr<TextConverter>* converter;
     std::string text, source, target;
   } rows[] = {
-      {&gTc_SJISUTF8, "a", "Shift-JIS", "UTF-8"},   {&gTc_UTF16UTF8, "a", "UTF-16", "UTF-8"},
-      {&gTc_UTF8SJIS, "a", "UTF-8", "Shift-JIS"},   {&gTc_UTF16SJIS, "a", "UTF-16", "Shift-JIS"},
-      {&gTc_UTF8UTF16, "a", "UTF-8", "UTF-16"},     {&gTc_EUCUTF8, "a", "EUC", "UTF-8"},
-      {&gTc_JISUTF8, "a", "JIS", "UTF-8"},          {&gTc_UTF8SJIS, kKanaUtf8, "Auto", "Shift-JIS"},
+      {&gTc_SJISUTF8, "a", "Shift-JIS", "UTF-8"},
+      {&gTc_UTF16UTF8, "a", "UTF-16", "UTF-8"},
+      {&gTc_UTF8SJIS, "a", "UTF-8", "Shift-JIS"},
+      {&gTc_UTF16SJIS, "a", "UTF-16", "Shift-JIS"},
+      {&gTc_UTF8UTF16, "a", "UTF-8", "UTF-16"},
+      {&gTc_EUCUTF8, "a", "EUC", "UTF-8"},
+      {&gTc_JISUTF8, "a", "JIS", "UTF-8"},
+      {&gTc_UTF8SJIS, kKanaUtf8, "Auto", "Shift-JIS"},
       {&gTc_UTF16SJIS, kKanaUtf16, "Auto", "Shift-JIS"},
   };
   for (const auto& row : rows) {

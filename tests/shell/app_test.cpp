@@ -40,7 +40,8 @@ class AppTest : public QObject {
   void helpOpensItsDocumentsFromJapaneseLprojAndTheHomePageOnlyWhenConfirmed() {
     ScriptedServices services;
     services.cautionAnswers = {DialogButton::Cancel, DialogButton::Action};
-    for (const char* name : {"HelpReadme", "HelpManual", "HelpHome", "HelpHome"}) Command(name)->trigger();
+    for (const char* name : {"HelpReadme", "HelpManual", "HelpHome", "HelpHome"})
+      Command(name)->trigger();
     SetResourcesFolder(QStringLiteral(TAVR_RESOURCES_DIR "/gone"));
     Command("HelpReadme")->trigger();
     QCOMPARE(services.messageBoxes, Log{"File Not Found."});
@@ -62,7 +63,8 @@ class AppTest : public QObject {
     QCOMPARE(services.log, (Log{"launch", "caution", "caution", "url", "caution"}));
     const CautionDialog& document = services.cautions.at(0).dialog;
     QCOMPARE(document.message, std::string("「簡易マニュアル.rtf」を開けませんでした。"));
-    QVERIFY(ToQString(document.explanation).contains(QStringLiteral("Japanese.lproj/簡易マニュアル.rtf")));
+    QVERIFY(ToQString(document.explanation)
+                .contains(QStringLiteral("Japanese.lproj/簡易マニュアル.rtf")));
     const CautionDialog& homePage = services.cautions.at(2).dialog;
     QCOMPARE(homePage.message, std::string("ホームページを開けませんでした。"));
     QVERIFY(homePage.explanation.find(kHomePageAddress) != std::string::npos);
@@ -99,21 +101,33 @@ class AppTest : public QObject {
   // longer one broken after a "/" only.
   void cautionAnswersTheButtonPressedAndShowsPathsWhole() {
     const QString typical = QStringLiteral("書類：/home/yamada/書類/顧客/2024/会員名簿.tvr");
-    const QString longer = typical + QStringLiteral("/顧客リスト/2024年度/会員名簿のバックアップ/最新版.tvr");
-    struct Row { bool onWindow; int buttons; const char* press; DialogButton answer; QString path; };
+    const QString longer =
+        typical + QStringLiteral("/顧客リスト/2024年度/会員名簿のバックアップ/最新版.tvr");
+    struct Row {
+      bool onWindow;
+      int buttons;
+      const char* press;
+      DialogButton answer;
+      QString path;
+    };
     for (const Row& row : {Row{true, 3, "接続する", DialogButton::Action, typical},
                            Row{true, 2, "キャンセル", DialogButton::Cancel, longer},
                            Row{false, 3, "保存しない", DialogButton::Alternate, typical}}) {
-      CautionDialog caution{.window = row.onWindow ? Window1() : nullptr, .actionCaption = "接続する",
-                            .cancelVisible = row.buttons >= 2, .cancelCaption = "キャンセル",
-                            .alternateVisible = row.buttons >= 3, .alternateCaption = "保存しない",
-                            .message = "変換が完了しました。", .explanation = ToUtf8(row.path)};
+      CautionDialog caution{.window = row.onWindow ? Window1() : nullptr,
+                            .actionCaption = "接続する",
+                            .cancelVisible = row.buttons >= 2,
+                            .cancelCaption = "キャンセル",
+                            .alternateVisible = row.buttons >= 3,
+                            .alternateCaption = "保存しない",
+                            .message = "変換が完了しました。",
+                            .explanation = ToUtf8(row.path)};
       QStringList shown;  // icon, title, default button, modality, button count
       QString explanation;
       bool typicalFits = false;
       WhenShown<QMessageBox>([&](QMessageBox& box) {
-        shown = QStringList{QString::number(box.icon()), box.windowTitle(), box.defaultButton()->text(),
-                            QString::number(box.windowModality()), QString::number(box.buttons().size())};
+        shown = QStringList{QString::number(box.icon()), box.windowTitle(),
+                            box.defaultButton()->text(), QString::number(box.windowModality()),
+                            QString::number(box.buttons().size())};
         auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
         explanation = label->text();
         typicalFits = label->width() >= label->fontMetrics().horizontalAdvance(typical);
@@ -122,20 +136,24 @@ class AppTest : public QObject {
         }
       });
       QCOMPARE(QtServices().ShowCaution(caution), row.answer);
-      QCOMPARE(shown, QStringList({QString::number(QMessageBox::Warning), Window1()->windowTitle(), "接続する",
-                                   QString::number(row.onWindow ? Qt::WindowModal : Qt::ApplicationModal),
-                                   QString::number(row.buttons)}));
+      QCOMPARE(
+          shown,
+          QStringList({QString::number(QMessageBox::Warning), Window1()->windowTitle(), "接続する",
+                       QString::number(row.onWindow ? Qt::WindowModal : Qt::ApplicationModal),
+                       QString::number(row.buttons)}));
       QVERIFY(typicalFits);
       QCOMPARE(QString(explanation).remove(u'\n'), row.path);
       const QStringList lines = explanation.split(u'\n');
       QCOMPARE(lines.size() > 1, row.path == longer);
-      for (const QString& line : lines.mid(0, lines.size() - 1)) QVERIFY2(line.endsWith(u'/'), qPrintable(line));
+      for (const QString& line : lines.mid(0, lines.size() - 1))
+        QVERIFY2(line.endsWith(u'/'), qPrintable(line));
     }
   }
 
   void anExceptionThatEscapesACommandIsShownAndQuits() {
     ScriptedServices services;
-    QMetaObject::invokeMethod(App(), [] { throw std::runtime_error("列数が読めません"); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        App(), [] { throw std::runtime_error("列数が読めません"); }, Qt::QueuedConnection);
     QCOMPARE(QApplication::exec(), 1);
     QCOMPARE(services.messageBoxes.size(), size_t{1});
     QVERIFY(services.messageBoxes[0].find("列数が読めません") != std::string::npos);

@@ -28,7 +28,8 @@ inline Listbox* List() { return Window1()->findChild<Listbox*>(QStringLiteral("L
 inline void SelectRows(std::initializer_list<int> rows) {
   List()->clearSelection();
   for (int row : rows)
-    List()->selectionModel()->select(List()->Rows()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    List()->selectionModel()->select(List()->Rows()->index(row, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 // Runs `answer` on the modal dialog that the next exec() shows, from inside

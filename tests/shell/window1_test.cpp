@@ -34,7 +34,9 @@ class Window1Test : public QObject {
     for (QAction* item : {bar->ToolItem1, bar->ToolItem2, bar->ToolItem3, bar->ToolItem4}) {
       QVERIFY2(!item->icon().isNull(), qPrintable(item->objectName()));
     }
-    const auto batch = [bar] { return QList<bool>{bar->ToolItem2->isEnabled(), bar->ToolItem3->isEnabled()}; };
+    const auto batch = [bar] {
+      return QList<bool>{bar->ToolItem2->isEnabled(), bar->ToolItem3->isEnabled()};
+    };
     AddRows(5);
     QCOMPARE(batch(), QList<bool>(2, false));
     SelectRows({0, 2});
@@ -48,7 +50,8 @@ class Window1Test : public QObject {
     AddRows(5);
     const QColor stripe(237, 243, 254), base = List()->palette().color(QPalette::Base);
     for (int row = 0; row < 5; ++row) {
-      for (int column = 0; column < 3; ++column) QCOMPARE(CellColour(row, column), row % 2 ? stripe : base);
+      for (int column = 0; column < 3; ++column)
+        QCOMPARE(CellColour(row, column), row % 2 ? stripe : base);
     }
     // Widened, the stripe reaches the new right edge.
     Window1()->resize(Window1()->width() + 300, Window1()->height() + 100);

@@ -3,9 +3,8 @@
 
 #include <sys/xattr.h>
 
-#include <set>
-
 #include <QFileDialog>
+#include <set>
 
 #include "conversion/list_converter.h"
 #include "platform/folder_item.h"
@@ -33,8 +32,10 @@ void WriteDocument(const fs::path& path, const std::string& cell, bool multi = f
                    const std::string& type = "Tavr", const std::string& creator = "qZt5",
                    std::uint16_t flags = 0) {
   legacy::WriteBytes(path, legacy::Document::WithTable({{0, "A", 0x00FF0000}, {0, "B", 0x000000FF}},
-                                                       {{cell, "y"}}, multi).Bytes());
-  std::string sidecar = legacy::AppleDoubleBytes(legacy::WPosFork("10\t60\t400\t300"), type, creator);
+                                                       {{cell, "y"}}, multi)
+                               .Bytes());
+  std::string sidecar =
+      legacy::AppleDoubleBytes(legacy::WPosFork("10\t60\t400\t300"), type, creator);
   sidecar[58] = static_cast<char>(flags >> 8);  // Finder info at 50, after two entries; flags at 8
   sidecar[59] = static_cast<char>(flags & 0xFF);
   legacy::WriteBytes(legacy::SidecarPath(path), sidecar);
@@ -55,9 +56,11 @@ Files Snapshot(const fs::path& root) {
       files[path] = ReadBytes(entry->path()) + "|";
       std::vector<char> names(4096), value(65536);
       const ssize_t size = ::llistxattr(path.c_str(), names.data(), names.size());
-      for (const char* name = names.data(); name < names.data() + size; name += std::strlen(name) + 1) {
+      for (const char* name = names.data(); name < names.data() + size;
+           name += std::strlen(name) + 1) {
         const ssize_t length = ::lgetxattr(path.c_str(), name, value.data(), value.size());
-        files[path] += std::string(name) + "=" + std::string(value.data(), std::max<ssize_t>(length, 0));
+        files[path] +=
+            std::string(name) + "=" + std::string(value.data(), std::max<ssize_t>(length, 0));
       }
     }
   }
@@ -67,7 +70,8 @@ Files Snapshot(const fs::path& root) {
 Files PackageFiles(const fs::path& package) {
   Files files;
   if (fs::is_directory(package)) {
-    for (const auto& entry : fs::directory_iterator(package)) files[entry.path().filename().string()] = ReadBytes(entry.path());
+    for (const auto& entry : fs::directory_iterator(package))
+      files[entry.path().filename().string()] = ReadBytes(entry.path());
   }
   return files;
 }
@@ -95,13 +99,15 @@ QList<QStringList> Rows() {
 
 QList<int> SelectedRows() {
   QList<int> rows;
-  for (int row = 0; row < List()->ListCount(); ++row) if (List()->Selected(row)) rows << row;
+  for (int row = 0; row < List()->ListCount(); ++row)
+    if (List()->Selected(row)) rows << row;
   return rows;
 }
 
 QStringList Messages(const ScriptedServices& services) {
   QStringList messages;
-  for (const auto& shown : services.cautions) messages << QString::fromStdString(shown.dialog.message);
+  for (const auto& shown : services.cautions)
+    messages << QString::fromStdString(shown.dialog.message);
   return messages;
 }
 
@@ -116,7 +122,8 @@ class Tree : public TempFolder {
     fs::create_directory_symlink(path(), *this / "2 sub/loop");
     WriteDocument(*this / "4 after.tvr", "after", true);
     fs::create_directory(*this / "5 hidden");  // invisible by the Finder flag in its sidecar
-    std::string hidden = legacy::AppleDoubleBytes(std::nullopt, std::string(4, '\0'), std::string(4, '\0'));
+    std::string hidden =
+        legacy::AppleDoubleBytes(std::nullopt, std::string(4, '\0'), std::string(4, '\0'));
     hidden[46] = 0x40;  // Finder info at 38, after one entry; flags at 8
     legacy::WriteBytes(legacy::SidecarPath(*this / "5 hidden"), hidden);
     WriteDocument(*this / "5 hidden/inside.tvr", "no");
@@ -126,11 +133,14 @@ class Tree : public TempFolder {
   }
 
   QList<QStringList> ExpectedRows() const {
-    const std::pair<const char*, const char*> listed[] = {
-        {"1 top.tvr", "シングル"}, {"2 sub/1 top.tvr", "マルチ"}, {"2 sub/3 deeper/bottom.tvr", "シングル"},
-        {"4 after.tvr", "マルチ"}, {"6 invisible.tvr", "シングル"}};
+    const std::pair<const char*, const char*> listed[] = {{"1 top.tvr", "シングル"},
+                                                          {"2 sub/1 top.tvr", "マルチ"},
+                                                          {"2 sub/3 deeper/bottom.tvr", "シングル"},
+                                                          {"4 after.tvr", "マルチ"},
+                                                          {"6 invisible.tvr", "シングル"}};
     QList<QStringList> rows;
-    for (auto [path, kind] : listed) rows << QStringList{Text(fs::path(path).filename()), kind, Text(*this / path)};
+    for (auto [path, kind] : listed)
+      rows << QStringList{Text(fs::path(path).filename()), kind, Text(*this / path)};
     return rows;
   }
 };
@@ -151,7 +161,8 @@ class RealSaveDialog : public ScriptedServices {
  public:
   std::function<void(QFileDialog&)> answer;
 
-  std::optional<fs::path> SaveAs(Window* window, const fs::path& folder, const std::string& name) override {
+  std::optional<fs::path> SaveAs(Window* window, const fs::path& folder,
+                                 const std::string& name) override {
     ScriptedServices::SaveAs(window, folder, name);
     WhenShown<QFileDialog>(answer);
     return QtServices().SaveAs(window, folder, name);
@@ -201,7 +212,9 @@ class WorkflowTest : public QObject {
     Command("ToolItem4")->trigger();
     // No save dialog for a refused file, no message after a single conversion.
     QCOMPARE(services.log, (Log{"open", "caution", "open", "save", "caution"}));
-    QCOMPARE(Messages(services), QStringList({"未登録のファイルタイプです。", "「1 top.tvr.tvrmd」は既にあります。置き換えますか？"}));
+    QCOMPARE(Messages(services),
+             QStringList({"未登録のファイルタイプです。",
+                          "「1 top.tvr.tvrmd」は既にあります。置き換えますか？"}));
     QCOMPARE(services.openFilters, Log(2, "List"));
     QCOMPARE(services.saveRequests[0].initialFolder, tree_ / "2 sub");
     QCOMPARE(services.saveRequests[0].suggestedName, std::string("1 top.tvr.tvrmd"));
@@ -226,10 +239,13 @@ class WorkflowTest : public QObject {
     Command("ToolItem3")->trigger();
     QCOMPARE(Messages(services), QStringList({kNotConverted, kDone}));
     const QString explanation = QString::fromStdString(services.cautions[0].dialog.explanation);
-    QVERIFY2(explanation.contains(Text(second)) && explanation.contains(Text(out / "1 top.tvr.tvrmd")) &&
-                 explanation.contains(Text(first)), qPrintable(explanation));
+    QVERIFY2(explanation.contains(Text(second)) &&
+                 explanation.contains(Text(out / "1 top.tvr.tvrmd")) &&
+                 explanation.contains(Text(first)),
+             qPrintable(explanation));
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(out.path())) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(out.path()))
+      names.insert(entry.path().filename().string());
     QCOMPARE(names, (std::set<std::string>{"1 top.tvr.tvrmd", "bottom.tvr.tvrmd"}));
     VerifyPackage(out / "1 top.tvr.tvrmd", first, "top");
     VerifyPackage(out / "bottom.tvr.tvrmd", tree_ / "2 sub/3 deeper/bottom.tvr", "bottom");
@@ -250,13 +266,17 @@ class WorkflowTest : public QObject {
     QCOMPARE(services.log, Log(3, "caution"));
     QCOMPARE(Messages(services), QStringList({kNotConverted, kNotConverted, kDone}));
     const QString explanation = QString::fromStdString(services.cautions[0].dialog.explanation);
-    QVERIFY2(explanation.startsWith("書類：" + Text(tree_ / "1 top.tvr")) && explanation.contains("\n理由：") &&
-                 explanation.contains("見つかりません"), qPrintable(explanation));
-    QVERIFY(QString::fromStdString(services.cautions[1].dialog.explanation).contains("4 after.tvr"));
+    QVERIFY2(explanation.startsWith("書類：" + Text(tree_ / "1 top.tvr")) &&
+                 explanation.contains("\n理由：") && explanation.contains("見つかりません"),
+             qPrintable(explanation));
+    QVERIFY(
+        QString::fromStdString(services.cautions[1].dialog.explanation).contains("4 after.tvr"));
     QCOMPARE(services.cautions[2].dialog.window, static_cast<Window*>(Window1()));
-    VerifyPackage(tree_ / "2 sub/3 deeper/bottom.tvr.tvrmd", tree_ / "2 sub/3 deeper/bottom.tvr", "bottom");
+    VerifyPackage(tree_ / "2 sub/3 deeper/bottom.tvr.tvrmd", tree_ / "2 sub/3 deeper/bottom.tvr",
+                  "bottom");
     VerifyPackage(tree_ / "6 invisible.tvr.tvrmd", tree_ / "6 invisible.tvr", "invisible");
-    QVERIFY(!fs::exists(tree_ / "2 sub/1 top.tvr.tvrmd") && !fs::exists(tree_ / "4 after.tvr.tvrmd"));
+    QVERIFY(!fs::exists(tree_ / "2 sub/1 top.tvr.tvrmd") &&
+            !fs::exists(tree_ / "4 after.tvr.tvrmd"));
     QVERIFY(sources == Snapshot(tree_.path()));
     QCOMPARE(Rows(), tree_.ExpectedRows());
     QCOMPARE(SelectedRows(), QList<int>({0, 2, 3, 4}));

@@ -34,9 +34,9 @@ Read ReadCode(const std::uint8_t* s, const std::uint8_t* end) {
 }
 
 const Sequence& SequenceOf(std::uint16_t code) {
-  const Sequence* found =
-      std::lower_bound(std::begin(kSequences), std::end(kSequences), code,
-                       [](const Sequence& entry, std::uint16_t wanted) { return entry.code < wanted; });
+  const Sequence* found = std::lower_bound(
+      std::begin(kSequences), std::end(kSequences), code,
+      [](const Sequence& entry, std::uint16_t wanted) { return entry.code < wanted; });
   return *found;  // the table marks kSequence only for codes listed here
 }
 
@@ -60,7 +60,8 @@ const Reverse& ReverseTable() {
       if (row < 0) continue;
       for (unsigned t = 0; t < kTrailCount; ++t) {
         const std::uint16_t value = kTwoByte[row][t];
-        if (value < kSequence) r.code[value] = static_cast<std::uint16_t>((lead << 8) | (t + kTrailFirst));
+        if (value < kSequence)
+          r.code[value] = static_cast<std::uint16_t>((lead << 8) | (t + kTrailFirst));
       }
     }
     for (const Sequence& s : kSequences) {
