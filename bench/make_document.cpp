@@ -8,7 +8,7 @@
 #include <iostream>
 #include <string>
 
-#include "support/legacy_document.h"
+#include "support/mac_bytes.h"
 
 int main(int argc, char** argv) {
   const bool multi = argc == 4 && std::string(argv[3]) == "--multi";
@@ -16,10 +16,10 @@ int main(int argc, char** argv) {
     std::cerr << "usage: make_document OUT.tvr CELL [--multi]\n";
     return 2;
   }
-  const legacy::Document document = legacy::Document::WithTable(
+  const mac_bytes::Document document = mac_bytes::Document::WithTable(
       {{0, "A", 0x00FF0000}, {0, "B", 0x000000FF}}, {{argv[2], "y"}}, multi ? 1 : 0);
   try {
-    legacy::WriteDocument(argv[1], document.Bytes());
+    mac_bytes::WriteDocument(argv[1], document.Bytes());
   } catch (const std::exception& error) {
     std::cerr << "make_document: " << error.what() << "\n";
     return 1;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "support/legacy_document.h"
+#include "support/mac_bytes.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ std::string Cell(Random& random) {
   const bool japanese = random.Below(100) < 60;
   for (std::uint32_t i = 0; i < words; ++i) {
     if (japanese) {
-      cell += legacy::kSjisWords[random.Below(std::size(legacy::kSjisWords))].sjis;
+      cell += mac_bytes::kSjisWords[random.Below(std::size(mac_bytes::kSjisWords))].sjis;
     } else {
       if (i) cell += ' ';
       cell += kAsciiWords[random.Below(std::size(kAsciiWords))];
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
 
   // The row count is a preference number written before the rows; it is
   // written as ten digits and filled in at the end.
-  legacy::Document head;
+  mac_bytes::Document head;
   head.prefNumbers.assign(23, "0");
   head.prefNumbers[1] = std::to_string(columns);
   head.prefNumbers[2] = "0000000000";
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   head.prefStrings = {"Osaka"};
   for (int c = 0; c < columns; ++c) {
     head.columns.push_back({(120 << 16) | (c % 4),
-                            legacy::kSjisWords[c % std::size(legacy::kSjisWords)].sjis,
+                            mac_bytes::kSjisWords[c % std::size(mac_bytes::kSjisWords)].sjis,
                             0x102030 * c});
   }
   std::string bytes = head.Bytes();
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     text.clear();
     for (int c = 0; c < columns; ++c) {
       const std::string cell = Cell(random);
-      legacy::AppendLongString(bytes, cell);
+      bytes += mac_bytes::LongString(cell);
       if (c) text += ',';
       text += cell;
     }

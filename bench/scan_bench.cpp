@@ -29,7 +29,7 @@
 #include "shared/globals.h"
 #include "shared/start_up_values.h"
 #include "shell/document_scan.h"
-#include "support/legacy_document.h"
+#include "support/mac_bytes.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ struct TreeCounts {
 };
 
 std::string Document(bool multi) {
-  return legacy::Document::WithTable({{0, "A", 0}, {0, "B", 0}}, {{"x", "y"}}, multi ? 1 : 0)
+  return mac_bytes::Document::WithTable({{0, "A", 0}, {0, "B", 0}}, {{"x", "y"}}, multi ? 1 : 0)
       .Bytes();
 }
 
@@ -53,13 +53,13 @@ std::string Document(bool multi) {
 void FillFolder(const fs::path& folder, int number, bool& attributesWork, TreeCounts& counts) {
   fs::create_directories(folder);
   ++counts.folders;
-  legacy::WriteDocument(folder / "list.tvr", Document(number % 2 == 0));
+  mac_bytes::WriteDocument(folder / "list.tvr", Document(number % 2 == 0));
   ++counts.sidecarDocuments;
   int plainFrom = 1;
   if (number % 10 == 0 && attributesWork) {
     const fs::path document = folder / "attribute list.tvr";
-    legacy::WriteBytes(document, Document(false));
-    const std::string metadata = legacy::AppleDoubleBytes(std::nullopt);
+    WriteBytes(document, Document(false));
+    const std::string metadata = mac_bytes::SidecarBytes(std::nullopt);
     if (::setxattr(document.c_str(), "user.org.netatalk.Metadata", metadata.data(), metadata.size(),
                    0) == 0) {
       ++counts.attributeDocuments;
@@ -71,7 +71,7 @@ void FillFolder(const fs::path& folder, int number, bool& attributesWork, TreeCo
   }
   const std::string text(64, 't');
   for (int i = plainFrom; i < kFilesPerFolder; ++i) {
-    legacy::WriteBytes(folder / ("note " + std::to_string(i) + ".txt"), text);
+    WriteBytes(folder / ("note " + std::to_string(i) + ".txt"), text);
   }
   counts.files += kFilesPerFolder;
 }

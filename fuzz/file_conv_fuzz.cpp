@@ -12,7 +12,7 @@
 
 #include "shared/text_enco.h"
 #include "support/file_conv_fuzz_case.h"
-#include "support/temp_folder.h"
+#include "support/files.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string problem = legacy::RunFileConvFuzzCase(Scratch(), data, size);
+  const std::string problem = mac_bytes::RunFileConvFuzzCase(Scratch(), data, size);
   if (!problem.empty()) {
     std::fprintf(stderr, "file_conv_fuzz: %s\n", problem.c_str());
     abort();

@@ -4,13 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/folder_item.h"
 #include "shared/globals.h"
 #include "shared/start_up_values.h"
-#include "support/temp_folder.h"
+#include "support/files.h"
 
 namespace {
 
@@ -25,10 +24,7 @@ const std::filesystem::path& PrefFile() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  {
-    std::ofstream out(PrefFile(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  WriteBytes(PrefFile(), std::string(reinterpret_cast<const char*>(data), size));
   gReleaseGlobals();
   LoadPrefFrom(FolderItem(PrefFile()));
   // A string slot holds at most what the file held.

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <utility>
 
 #include "byte_reader.h"
 #include "errors.h"
@@ -52,14 +51,6 @@ std::unique_ptr<BinaryStream> BinaryStream::Open(const std::filesystem::path& pa
   return stream;
 }
 
-std::unique_ptr<BinaryStream> BinaryStream::FromBytes(std::string bytes) {
-  std::unique_ptr<BinaryStream> stream(new BinaryStream());
-  stream->bytes_ = std::move(bytes);
-  stream->window_ = stream->bytes_.data();
-  stream->end_ = stream->length_ = stream->bytes_.size();
-  return stream;
-}
-
 BinaryStream::~BinaryStream() { Close(); }
 
 std::int32_t BinaryStream::ReadLong() {
@@ -67,15 +58,6 @@ std::int32_t BinaryStream::ReadLong() {
   const std::uint32_t bits = BigEndian(window_ + next_, 4);
   next_ += 4;
   return static_cast<std::int32_t>(bits);  // two's complement, defined since C++20
-}
-
-std::string BinaryStream::ReadPString() {
-  if (end_ - next_ < 1) Fill(1);
-  const std::size_t size = static_cast<unsigned char>(window_[next_]);
-  if (end_ - next_ < 1 + size) Fill(1 + size);
-  std::string text(window_ + next_ + 1, size);
-  next_ += 1 + size;
-  return text;
 }
 
 std::string BinaryStream::Read(std::int64_t n) {
@@ -111,7 +93,6 @@ void BinaryStream::Close() {
   base_ += next_;
   next_ = end_ = 0;
   buffer_.reset();
-  std::string().swap(bytes_);
   window_ = nullptr;
 }
 
@@ -141,7 +122,7 @@ void BinaryStream::Fill(std::size_t count) {
   }
 }
 
-// 0 at the end of the file (and always for bytes held in memory).
+// 0 at the end of the file.
 std::size_t BinaryStream::ReadSome(char* into, std::size_t room) {
   if (fd_ < 0) return 0;
   for (;;) {

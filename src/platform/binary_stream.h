@@ -1,7 +1,6 @@
 #pragma once
-// Reads the legacy binary encoding front to back, from a file or from bytes
-// in memory: big-endian Int32, Pascal strings, byte runs into the caller's
-// memory. A read past the end throws ReadError at the offset where the read
+// Reads the legacy binary encoding front to back from a file: big-endian
+// Int32 and byte runs into the caller's memory. A read past the end throws ReadError at the offset where the read
 // began; it never yields zeros, and a length is checked against the bytes
 // left before anything is allocated.
 //
@@ -21,8 +20,6 @@ class BinaryStream {
  public:
   // Opens a file read-only; throws NilObjectException when it cannot.
   static std::unique_ptr<BinaryStream> Open(const std::filesystem::path& path);
-  // Reads from `bytes` (tests, fuzzing).
-  static std::unique_ptr<BinaryStream> FromBytes(std::string bytes);
 
   ~BinaryStream();
   BinaryStream(const BinaryStream&) = delete;
@@ -30,16 +27,13 @@ class BinaryStream {
 
   // Signed 32-bit, big-endian.
   std::int32_t ReadLong();
-  // One length byte, then that many bytes.
-  std::string ReadPString();
   // Exactly n bytes; n below 0 or beyond the bytes left throws ReadError.
   std::string Read(std::int64_t n);
   // Exactly `size` bytes into the caller's memory.
   void ReadInto(char* into, std::size_t size);
 
-  // Bytes from the start of the data to the next unread byte, and in all.
+  // Bytes from the start of the file to the next unread byte, and after it.
   std::uint64_t Position() const { return base_ + next_; }
-  std::uint64_t Length() const { return length_; }
   std::uint64_t Left() const { return length_ - Position(); }
   // Further reads throw; the position stays where it was.
   void Close();
@@ -53,12 +47,11 @@ class BinaryStream {
 
   int fd_ = -1;
   bool closed_ = false;
-  std::string bytes_;               // all of them, for bytes held in memory
-  std::unique_ptr<char[]> buffer_;  // a file's, made at the first refill
+  std::unique_ptr<char[]> buffer_;  // made at the first refill
   std::size_t refill_ = 0;          // bytes the next refill asks for
-  const char* window_ = nullptr;    // bytes_ or buffer_
+  const char* window_ = nullptr;    // buffer_ once made
   std::size_t next_ = 0;            // first unread byte of the window
   std::size_t end_ = 0;             // one past the last valid byte of it
-  std::uint64_t base_ = 0;          // offset in the data of window_[0]
+  std::uint64_t base_ = 0;          // offset in the file of window_[0]
   std::uint64_t length_ = 0;
 };

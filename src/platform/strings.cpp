@@ -105,17 +105,6 @@ std::string Str(std::int64_t value) {
   return std::string(digits, result.ptr);
 }
 
-std::int32_t InStrB(std::string_view text, std::string_view find, std::int32_t start) {
-  if (find.empty() || start > static_cast<std::int64_t>(text.size())) return 0;
-  const std::size_t from = start < 1 ? 0 : static_cast<std::size_t>(start - 1);
-  const std::size_t found = text.find(find, from);
-  if (found == std::string_view::npos ||
-      found >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-    return 0;
-  }
-  return static_cast<std::int32_t>(found + 1);
-}
-
 std::string Chr(std::int32_t code) {
   if (code < 0 || code > 255) {
     throw OutOfBoundsException("Chr の文字コードが 0 から 255 の範囲外です：" + Str(code));

@@ -14,8 +14,6 @@ std::string NthField(std::string_view text, std::string_view separator, std::int
 double Val(std::string_view text);
 // Plain decimal, "-" before a negative value.
 std::string Str(std::int64_t value);
-// Byte position (from 1) of `find` in `text` at or after `start`; 0 when absent.
-std::int32_t InStrB(std::string_view text, std::string_view find, std::int32_t start = 1);
 // The one-byte string of `code` (0-255).
 std::string Chr(std::int32_t code);
 // Truncation toward zero; NaN gives 0, values beyond the range the nearest bound.

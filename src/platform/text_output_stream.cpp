@@ -170,8 +170,6 @@ void TextOutputStream::Commit() {
   state.temporaryExists = false;
 }
 
-void TextOutputStream::Discard() { state_->RemoveTemporary(); }
-
 const std::filesystem::path& TextOutputStream::FinalPath() const { return state_->finalPath; }
 
 bool TextOutputStream::IsTemporaryName(std::string_view entry, std::string_view finalName) {
@@ -182,8 +180,4 @@ bool TextOutputStream::IsTemporaryName(std::string_view entry, std::string_view 
   const std::string_view suffix = entry.substr(nameEnd + kTemporaryMark.size());
   return std::all_of(suffix.begin(), suffix.end(),
                      [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
-}
-
-const std::filesystem::path& TextOutputStream::TemporaryPath() const {
-  return state_->temporaryPath;
 }

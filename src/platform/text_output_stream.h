@@ -29,11 +29,8 @@ class TextOutputStream {
   void Close();
   // Closes if needed, then renames the temporary over the final name.
   void Commit();
-  // Removes the temporary; the final name is not touched.
-  void Discard();
 
   const std::filesystem::path& FinalPath() const;
-  const std::filesystem::path& TemporaryPath() const;
   // True when `entry` is a name this class gives the temporaries of a file
   // named `finalName` (for finding those a crash left behind).
   static bool IsTemporaryName(std::string_view entry, std::string_view finalName);

@@ -1,162 +1,194 @@
+// The Mac metadata decoders: AppleDouble files and resource forks refused
+// saying why and where, cut short, or claiming more than they hold; and the
+// real sidecars read as decoders and as carriers beside a file.
 #include "platform/mac_metadata.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
-#include <utility>
-#include <vector>
+#include <functional>
+#include <memory>
 
 #include "platform/apple_double.h"
-#include "platform/byte_reader.h"
-#include "platform/errors.h"
 #include "platform/folder_item.h"
-#include "platform/mac_metadata_helpers.h"
-#include "platform/strings.h"
+#include "platform/resource_fork.h"
+#include "support/mac_bytes.h"
 
-using namespace mac_metadata;
+namespace {
+
 namespace fs = std::filesystem;
+using namespace mac_bytes;
+using namespace mac_metadata;
+
+// `parse` throws ReadError with this reason, at this offset.
+void ExpectRefused(const std::function<void()>& parse, const char* reason, std::uint64_t offset) {
+  try {
+    parse();
+    ADD_FAILURE() << reason << ": accepted";
+  } catch (const ReadError& e) {
+    EXPECT_NE(e.reason().find(reason), std::string::npos) << e.what();
+    EXPECT_EQ(e.offset(), offset) << reason;
+  }
+}
+
+// Each row pins the reason and the offset of the check that refused it.
+TEST(AppleDouble, MalformedHeadersAreRefusedSayingWhyAndWhere) {
+  const std::string good = AppleDoubleBytes({{9, FinderInfoBytes("A", "B")}});
+  auto with = [&](std::size_t at, const std::string& patch) {
+    return std::string(good).replace(at, patch.size(), patch);
+  };
+  const struct {
+    std::string bytes;
+    const char* reason;
+    std::uint64_t offset;
+  } rows[] = {
+      {good.substr(0, 25), "ヘッダより短い", 0},
+      {with(0, BE32(0x00051600)), "印がありません", 0},  // AppleSingle
+      {with(4, BE32(0x00000002)), "版（2）に対応していません", 4},
+      {with(24, BE16(0xFFFF)), "表がファイルに収まりません", 24},  // 65535 entries in 70 bytes
+  };
+  for (const auto& row : rows)
+    ExpectRefused([&] { AppleDouble::Parse(row.bytes); }, row.reason, row.offset);
+}
+
+// A file cut inside its table is not AppleDouble; one cut after it lacks the
+// entries that no longer fit.
+TEST(AppleDouble, OpenEntryOfAFileCutShort) {
+  TempFolder dir;
+  const std::string file = (dir / "._doc").string();
+  EXPECT_FALSE(AppleDouble::OpenEntry(file, 9).has_value()) << "missing";
+  EXPECT_FALSE(AppleDouble::OpenEntry(dir.path(), 9).has_value()) << "a folder";
+  const std::string gshk = ReadBytes(RealSidecar("._gshk.docs"));  // its table ends at 50
+  for (std::size_t n : {0, 26, 49, 50, 3810, 4384, 4385}) {
+    WriteBytes(file, gshk.substr(0, n));
+    if (n < 50) {
+      EXPECT_THROW(AppleDouble::OpenEntry(file, AppleDouble::kResourceFork), ReadError) << n;
+    } else {
+      EXPECT_EQ(AppleDouble::OpenEntry(file, AppleDouble::kResourceFork).has_value(), n == 4385);
+    }
+  }
+}
+
+// Each row names the field that is wrong; the reason and the offset in the
+// fork pin the check that refused it.
+TEST(ResourceFork, MalformedForksAreRefusedSayingWhyAndWhere) {
+  const std::string good = WPosFork();
+  const std::size_t map = 256 + 4 + 13;  // data: length + "30\t60\t700\t500"
+  const std::size_t typeList = map + 28, refs = typeList + 2 + 8;
+  const auto forkOf = [](const char* sidecar) {
+    const std::string bytes = ReadBytes(RealSidecar(sidecar));
+    const auto entry = AppleDouble::Parse(bytes).Find(AppleDouble::kResourceFork).value();
+    return bytes.substr(entry.offset, entry.length);
+  };
+  const struct {
+    const char* name;
+    std::size_t at;
+    std::string patch, base;
+    const char* reason;
+    std::uint64_t offset;
+  } rows[] = {
+      {"no bytes", 0, "", "", "ヘッダより短い", 0},
+      {"the placeholder macOS writes", 0, "", forkOf("._Release.Notes"), "空のフォーク", 16},
+      {"little-endian fork (._GSHK)", 0, "", forkOf("._GSHK"), "リソースデータが長すぎます", 8},
+      {"data offset past the end", 0, BE32(0xFFFFFFF0), good, "データがフォークの外", 0},
+      {"more data than 24-bit offsets reach", 8, BE32(0x01000001), good, "データが長すぎ", 8},
+      {"map longer than its offsets reach", 12, BE32(0x00020101), good, "マップが長すぎ", 12},
+      {"map length past the end", 12, BE32(0x1000), good, "マップがフォークの外", 4},
+      {"map shorter than its header", 12, BE32(29), good, "その見出しより短い", 12},
+      {"type list offset past the map", map + 24, BE16(0xFFF0), good, "型の一覧の位置", map + 24},
+      {"more types than the map holds", typeList, BE16(0x0100), good, "型の一覧が", typeList},
+      {"more references than the map holds", typeList + 6, BE16(0x0100), good, "参照の一覧",
+       typeList + 2},
+      {"reference list past the map", typeList + 8, BE16(0x7FFF), good, "参照の一覧", typeList + 2},
+      {"resource data offset past the data", refs + 5, "\x7F\xFF\xFF", good, "リソースの位置",
+       refs + 5},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::string bytes = row.base;
+    bytes.replace(row.at, row.patch.size(), row.patch);
+    ExpectRefused([&] { ResourceFork::Parse(bytes); }, row.reason, row.offset);
+  }
+}
+
+// Truncated, the fork no longer holds what its header says; a resource that
+// runs past the data reads as absent.
+TEST(ResourceFork, EveryTruncationIsRefused) {
+  const std::string bytes =
+      ResourceForkBytes({{"WPos", 128, "30\t60\t700\t500"}, {"STR ", 5, "hello"}});
+  for (std::size_t n = 0; n < bytes.size(); ++n)
+    EXPECT_THROW(ResourceFork::Parse(bytes.substr(0, n)), ReadError) << "length " << n;
+  std::string longer = bytes;
+  longer.replace(256, 4, BE32(14 + 9));  // 'WPos' claims the next resource too and one more
+  EXPECT_EQ(ResourceFork::Parse(longer).GetResource("WPos", 128), "");
+  EXPECT_EQ(ResourceFork::Parse(longer).GetResource("STR ", 5), "hello");
+}
+
+// A carrier can claim any size: a fork larger than the format describes is
+// refused before a byte is read, and otherwise only the header, the map and
+// the one resource asked for are read.
+TEST(ResourceFork, ReadsOnlyTheHeaderTheMapAndTheResourceAskedFor) {
+  std::uint64_t bytesRead = 0;
+  const auto counting = [&bytesRead](std::shared_ptr<const std::string> bytes) {
+    RangeReader inner = MemoryRange(bytes, 0, bytes->size());
+    return [&bytesRead, inner](std::uint64_t at, char* into, std::size_t size) {
+      bytesRead += size;
+      return inner(at, into, size);
+    };
+  };
+  auto huge = std::make_shared<const std::string>(WPosFork());
+  for (std::uint64_t claimed : {ResourceFork::kMaxSize + 1, std::uint64_t{0xFFFFFF00}})
+    EXPECT_THROW(ResourceFork::Open(claimed, counting(huge)), ReadError) << claimed;
+  EXPECT_EQ(bytesRead, 0u);
+
+  auto bytes = std::make_shared<const std::string>(ResourceForkBytes(
+      {{"PICT", 1, std::string(1 << 20, 'p')}, {"WPos", 128, "30\t60\t700\t500"}}));
+  const ResourceFork fork = ResourceFork::Open(bytes->size(), counting(bytes));
+  EXPECT_EQ(fork.GetResource("WPos", 128), "30\t60\t700\t500");
+  EXPECT_LT(bytesRead, 1024u);
+}
 
 // Each file is read by the decoders, then as the sidecar of a file (or folder)
 // beside it.
 TEST(MacMetadataTest, RealSidecarsReadAsTheirReadmeSays) {
   const struct {
     const char* file;
-    bool finder;
-    std::string type, creator;
-    std::uint16_t flags;
-    bool fork;
-    std::vector<std::pair<std::string, std::int16_t>> resources;
+    std::string finderInfo;  // type and creator, space, flags; "" for none
+    std::string resources;   // "TYPE ID;" each; "" for no fork
     bool folder = false;
   } rows[] = {
-      {"._Release.Notes", true, "TEXT", "pdos", 0, false, {}},
-      {"._gshk.docs",
-       true,
-       "TEXT",
-       "pdos",
-       0,
-       true,
-       {{"MPSR", 1005}, {"MPSR", 1008}, {"ckid", 128}}},
-      {"._GSHK", true, std::string("p\xB3\xDB\x07", 4), "pdos", 0, false, {}},
-      {"._not_adf", false, "", "", 0, false, {}},
-      {"SillyBalls.AppleDouble", true, "APPL", "abcd", 0x0100, true, {{"SIZE", -1}, {"cfrg", 0}}},
-      {"DirectoryWithAttrs.AppleDouble",
-       true,
-       "\x01\x02\x03\x04",
-       "\x05\x06\x07\x08",
-       0x2008,
-       false,
-       {},
-       true},  // a folder's window rectangle
+      {"._Release.Notes", "TEXTpdos 0", ""},
+      {"._gshk.docs", "TEXTpdos 0", "MPSR 1005;MPSR 1008;ckid 128;"},
+      {"._GSHK", "p\xB3\xDB\x07pdos 0", ""},
+      {"._not_adf", "", ""},
+      {"SillyBalls.AppleDouble", "APPLabcd 256", "SIZE -1;cfrg 0;"},
+      {"DirectoryWithAttrs.AppleDouble", "\x01\x02\x03\x04\x05\x06\x07\x08 8200", "", true},
   };
   TempFolder dir;
   for (const auto& row : rows) {
     SCOPED_TRACE(row.file);
-    const std::string bytes = test_mac::Fixture(row.file);
-    auto info = FinderInfoFromAppleDouble(bytes);
-    ASSERT_EQ(info.has_value(), row.finder);
-    if (info) {
-      EXPECT_EQ(info->Type(), row.type);
-      EXPECT_EQ(info->Creator(), row.creator);
-      EXPECT_EQ(info->Flags(), row.flags);
+    const std::string bytes = ReadBytes(mac_bytes::RealSidecar(row.file));
+    const auto info = FinderInfoFromAppleDouble(bytes);
+    EXPECT_EQ(info ? info->Type() + info->Creator() + " " + std::to_string(info->Flags()) : "",
+              row.finderInfo);
+    const auto fork = ResourceForkFromAppleDouble(bytes);
+    std::string resources;
+    for (const auto& r : fork ? fork->Resources() : std::vector<ResourceFork::Resource>{}) {
+      resources += r.type + " " + std::to_string(r.id) + ";";
+      EXPECT_FALSE(fork->GetResource(r.type, r.id).empty()) << r.type << " " << r.id;
     }
-    auto fork = ResourceForkFromAppleDouble(bytes);
-    ASSERT_EQ(fork.has_value(), row.fork);
-    if (fork) {
-      std::vector<std::pair<std::string, std::int16_t>> found;
-      for (const auto& r : fork->Resources()) {
-        found.emplace_back(r.type, r.id);
-        EXPECT_FALSE(fork->GetResource(r.type, r.id).empty()) << r.type << " " << r.id;
-      }
-      EXPECT_EQ(found, row.resources);
-    }
+    EXPECT_EQ(resources, row.resources);
 
     std::string name = row.file;
     name = name.rfind("._", 0) == 0 ? name.substr(2) : name.substr(0, name.find('.'));
-    row.folder ? (void)fs::create_directory(dir / name) : test_mac::Touch(dir / name);
-    fs::copy_file(test_mac::FixturePath(row.file), dir / ("._" + name));
+    row.folder ? (void)fs::create_directory(dir / name) : WriteBytes(dir / name, "");
+    WriteBytes(dir / ("._" + name), bytes);
     FolderItem item(dir / name);
     EXPECT_EQ(item.Directory(), row.folder);
-    EXPECT_EQ(item.MacType(), row.folder ? "" : row.type) << "a folder has no type code";
-    EXPECT_EQ(item.MacCreator(), row.folder ? "" : row.creator);
-    EXPECT_TRUE(item.Visible());
-    EXPECT_TRUE(item.ExtensionVisible());
-    EXPECT_EQ(item.OpenResourceFork().has_value(), row.fork);
+    // A folder has no type and creator codes.
+    EXPECT_EQ(item.MacType() + item.MacCreator(), row.folder ? "" : row.finderInfo.substr(0, 8));
+    EXPECT_TRUE(item.Visible() && item.ExtensionVisible());
+    EXPECT_EQ(item.OpenResourceFork().has_value(), !row.resources.empty());
   }
 }
 
-// Where an item's AppleDouble files are looked for, nearest first, from what
-// its folders hold: full paths, each also holding the folders on its way.
-TEST(MacMetadataTest, CarrierLocationsFromWhatTheFoldersHold) {
-  const std::set<std::string> everywhere = {
-      "/__MACOSX/r/a/._doc",           "/r/__MACOSX/a/._doc",   "/r/a/__MACOSX/._doc",
-      "/r/a/doc/.AppleDouble/.Parent", "/r/a/.AppleDouble/doc", "/r/a/._doc"};
-  const struct {
-    const char* name;
-    std::string item;
-    bool folder;
-    std::set<std::string> present;
-    std::vector<std::string> expected;
-  } rows[] = {
-      {"nothing", "/r/a/doc", false, {"/r/a/doc", "/r/a/other"}, {}},
-      {"a folder",
-       "/r/a/doc",
-       true,
-       everywhere,
-       {"/r/a/._doc", "/r/a/.AppleDouble/doc", "/r/a/doc/.AppleDouble/.Parent",
-        "/r/a/__MACOSX/._doc", "/r/__MACOSX/a/._doc", "/__MACOSX/r/a/._doc"}},
-      {"a file: no .Parent of its own",
-       "/r/a/doc",
-       false,
-       everywhere,
-       {"/r/a/._doc", "/r/a/.AppleDouble/doc", "/r/a/__MACOSX/._doc", "/r/__MACOSX/a/._doc",
-        "/__MACOSX/r/a/._doc"}},
-      {"the sidecars of other items",
-       "/r/a/doc",
-       false,
-       {"/r/__MACOSX/._doc", "/r/__MACOSX/b/._doc", "/r/a/__MACOSX/a/._doc",
-        "/r/b/.AppleDouble/doc", "/r/a/.AppleDouble/._doc", "/r/a/._doc2"},
-       {}},
-      {"beside the root",
-       "/doc",
-       false,
-       {"/._doc", "/__MACOSX/._doc"},
-       {"/._doc", "/__MACOSX/._doc"}},
-      {"the root itself", "/", true, {"/._", "/.AppleDouble/.Parent", "/__MACOSX/._"}, {}},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    const auto exists = [&](std::string_view folder, std::string_view name) {
-      const std::string path = JoinPath(folder, name);
-      return std::any_of(row.present.begin(), row.present.end(), [&](const std::string& p) {
-        return p == path || p.rfind(path + "/", 0) == 0;
-      });
-    };
-    const std::string_view folder = ParentPath(row.item);
-    const SidecarFolders around = SidecarFoldersOf(folder, exists);
-    EXPECT_EQ(
-        CarrierLocations(folder, BaseName(row.item), row.folder, around, exists).appleDoubleFiles,
-        row.expected);
-  }
-}
-
-// A read past the end throws where it began (plus the base), reads nothing,
-// and never wraps around.
-TEST(ByteReaderTest, ReadPastTheEndThrowsWithOffsetAndKeepsPosition) {
-  ByteReader r(std::string_view("\x00\x01\x02", 3), 100);
-  r.Skip(2);
-  try {
-    r.U16();
-    FAIL() << "no ReadError";
-  } catch (const ReadError& e) {
-    EXPECT_EQ(e.offset(), 102u);
-  }
-  EXPECT_EQ(r.Position(), 2u);
-  EXPECT_THROW(r.Bytes(UINT64_MAX), ReadError);
-  EXPECT_THROW(r.Sub(UINT64_MAX, 2, "out"), ReadError);
-  EXPECT_EQ(r.String(1), "\x02");
-  ByteReader slice = ByteReader("0123456789").Sub(4, 3, "out");
-  EXPECT_EQ(slice.String(3), "456");
-  EXPECT_THROW(slice.String(1), ReadError) << "a slice ends where it was cut";
-  EXPECT_FALSE(ByteReader::Fits(10, 2, UINT64_MAX));
-}
+}  // namespace

@@ -1,34 +1,23 @@
-// The application and its menu bar: the Help commands, the legacy settings
-// read when the main window opens, the caution dialogs done with Qt, and an
-// exception that escapes a command.
+// The application, its menu bar and its window: the Help commands, the
+// legacy settings read when the main window opens, the caution and file
+// dialogs done with Qt, an exception that escapes a command, and quitting.
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 
 #include "shared/start_up_values.h"
+#include "shell/list_file_filter.h"
 #include "shell/qt_services.h"
 #include "shell/qt_text.h"
 #include "shell_test_main.h"
-#include "support/legacy_document.h"
+#include "support/mac_bytes.h"
 #include "support/scripted_services.h"
 
+namespace fs = std::filesystem;
 using Log = std::vector<std::string>;
-
-// Scripted dialogs, but the browser and documents are opened the real way:
-// the offscreen platform has nothing that can open them.
-class RealOpening : public ScriptedServices {
- public:
-  bool ShowURL(const std::string& url) override {
-    ScriptedServices::ShowURL(url);
-    return QtServices().ShowURL(url);
-  }
-  bool Launch(const std::filesystem::path& document) override {
-    ScriptedServices::Launch(document);
-    return QtServices().Launch(document);
-  }
-};
 
 class AppTest : public QObject {
   Q_OBJECT
@@ -37,117 +26,139 @@ class AppTest : public QObject {
   void init() { SetResourcesFolder(QStringLiteral(TAVR_RESOURCES_DIR)); }
 
   // Runs before any legacy preference file exists: no beep.
-  void helpOpensItsDocumentsFromJapaneseLprojAndTheHomePageOnlyWhenConfirmed() {
+  void helpOpensItsDocumentsAndTheHomePageOnlyWhenConfirmed() {
     ScriptedServices services;
     services.cautionAnswers = {DialogButton::Cancel, DialogButton::Action};
     for (const char* name : {"HelpReadme", "HelpManual", "HelpHome", "HelpHome"})
       Command(name)->trigger();
     SetResourcesFolder(QStringLiteral(TAVR_RESOURCES_DIR "/gone"));
     Command("HelpReadme")->trigger();
-    QCOMPARE(services.messageBoxes, Log{"File Not Found."});
-    const QDir japanese(QStringLiteral(TAVR_RESOURCES_DIR "/Japanese.lproj"));
-    QCOMPARE(FromPath(services.launched.at(0)), japanese.filePath("お読み下さい.rtf"));
-    QCOMPARE(FromPath(services.launched.at(1)), japanese.filePath("簡易マニュアル.rtf"));
-    const std::string address = kHomePageAddress;
-    QCOMPARE(services.log, (Log{"launch", "launch", "caution", "caution", "url", "msgbox"}));
-    QCOMPARE(services.urls, Log{address});
-    const CautionDialog& dialog = services.cautions.at(0).dialog;
-    QCOMPARE(dialog.window, static_cast<::Window*>(Window1()));
-    QCOMPARE(dialog.explanation, "ブラウザを起動して、" + address + " にアクセスします。");
+    const std::string japanese = TAVR_RESOURCES_DIR "/Japanese.lproj/";
+    const std::string question = "caution Tavrinコンバータのホームページに接続しますか？";
+    QCOMPARE(services.log, (Log{"launch " + japanese + "お読み下さい.rtf",
+                                "launch " + japanese + "簡易マニュアル.rtf", question, question,
+                                std::string("url ") + kHomePageAddress, "msgbox File Not Found."}));
+    QCOMPARE(services.cautions.at(0).window, static_cast<::Window*>(Window1()));
   }
 
   void helpThatCannotOpenItsDocumentOrTheHomePageSaysSo() {
-    RealOpening services;
+    ScriptedServices services;
+    services.opens = false;
     Command("HelpManual")->trigger();
     Command("HelpHome")->trigger();  // the question, answered "接続する"
-    QCOMPARE(services.log, (Log{"launch", "caution", "caution", "url", "caution"}));
-    const CautionDialog& document = services.cautions.at(0).dialog;
-    QCOMPARE(document.message, std::string("「簡易マニュアル.rtf」を開けませんでした。"));
-    QVERIFY(ToQString(document.explanation)
-                .contains(QStringLiteral("Japanese.lproj/簡易マニュアル.rtf")));
-    const CautionDialog& homePage = services.cautions.at(2).dialog;
-    QCOMPARE(homePage.message, std::string("ホームページを開けませんでした。"));
-    QVERIFY(homePage.explanation.find(kHomePageAddress) != std::string::npos);
-  }
-
-  void oneMenuBarServesTheApplicationAndOutlivesTheWindow() {
-    QPointer<class MenuBar1> bar = MenuBar1();
-    QCOMPARE(App()->MenuBar, bar.data());
-    QCOMPARE(Window1()->menuWidget(), bar.data());
-    ReleaseWindow1();
-    QCOMPARE(Window1()->menuWidget(), bar.data());
-    // "Cmd+" is the Command key on macOS, Ctrl elsewhere.
-    QCOMPARE(Command("FileOpenFolder")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    QCOMPARE(services.log.size(), std::size_t{5});
+    QCOMPARE(services.log[1], std::string("caution 「簡易マニュアル.rtf」を開けませんでした。"));
+    QCOMPARE(services.log[4], std::string("caution ホームページを開けませんでした。"));
+    QVERIFY(services.cautions[2].explanation.find(kHomePageAddress) != std::string::npos);
   }
 
   void legacyPreferencesAreReadWhenTheWindowOpens() {
-    legacy::Document settings;  // its header and numbers are laid out as a document's
-    settings.header = "pref";
-    settings.prefNumbers.assign(11, "0");
-    settings.prefNumbers[10] = "1";  // beep before every caution
+    std::vector<std::string> numbers(11, "0");
+    numbers[10] = "1";  // beep before every caution
     std::filesystem::create_directories(PreferencesFolder() / "Tavrin初期設定");
-    legacy::WriteBytes(PreferencesFolder() / "Tavrin初期設定" / "pref", settings.PrefBlockBytes());
-    ReleaseWindow1();
-    Window1();  // a new window runs its opening again
-
+    WriteBytes(PreferencesFolder() / "Tavrin初期設定" / "pref",
+               mac_bytes::PrefFileBytes(numbers, {}));
+    ReleaseWindow1();  // the menu bar outlives it
+    Window1();         // a new window runs its opening again
     ScriptedServices services;
     services.cautionAnswers = {DialogButton::Cancel};
     Command("HelpHome")->trigger();
-    QCOMPARE(services.log, (Log{"beep", "caution"}));
+    QCOMPARE(services.log.at(0), std::string("beep"));
   }
 
-  // A warning, modal on its window or the whole application, answering the
-  // button pressed; titled like the window, a typical path on one line and a
-  // longer one broken after a "/" only.
+  // A warning, a sheet on its window or application-modal, answering the
+  // button pressed, titled like the window; a typical path fits on one line,
+  // a longer one breaks after a "/" only.
   void cautionAnswersTheButtonPressedAndShowsPathsWhole() {
     const QString typical = QStringLiteral("書類：/home/yamada/書類/顧客/2024/会員名簿.tvr");
-    const QString longer =
-        typical + QStringLiteral("/顧客リスト/2024年度/会員名簿のバックアップ/最新版.tvr");
-    struct Row {
-      bool onWindow;
-      int buttons;
-      const char* press;
-      DialogButton answer;
-      QString path;
-    };
-    for (const Row& row : {Row{true, 3, "接続する", DialogButton::Action, typical},
-                           Row{true, 2, "キャンセル", DialogButton::Cancel, longer},
-                           Row{false, 3, "保存しない", DialogButton::Alternate, typical}}) {
-      CautionDialog caution{.window = row.onWindow ? Window1() : nullptr,
-                            .actionCaption = "接続する",
-                            .cancelVisible = row.buttons >= 2,
-                            .cancelCaption = "キャンセル",
-                            .alternateVisible = row.buttons >= 3,
-                            .alternateCaption = "保存しない",
-                            .message = "変換が完了しました。",
-                            .explanation = ToUtf8(row.path)};
-      QStringList shown;  // icon, title, default button, modality, button count
-      QString explanation;
-      bool typicalFits = false;
+    const QString longer = typical + "/顧客リスト/2024年度/会員名簿のバックアップ/最新版.tvr";
+    for (::Window* window : {static_cast<::Window*>(Window1()), static_cast<::Window*>(nullptr)}) {
+      const QString path = window ? longer : typical;
+      const CautionDialog caution{window, "接続する", true,   "キャンセル",
+                                  false,  "",         "本文", ToUtf8(path)};
+      QStringList shown;  // title, default button, modality, whether a path fits, explanation
       WhenShown<QMessageBox>([&](QMessageBox& box) {
-        shown = QStringList{QString::number(box.icon()), box.windowTitle(),
-                            box.defaultButton()->text(), QString::number(box.windowModality()),
-                            QString::number(box.buttons().size())};
         auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
-        explanation = label->text();
-        typicalFits = label->width() >= label->fontMetrics().horizontalAdvance(typical);
-        for (QAbstractButton* button : box.buttons()) {
-          if (button->text() == row.press) return button->click();
-        }
+        const bool fits = label->width() >= label->fontMetrics().horizontalAdvance(typical);
+        shown = {box.windowTitle(), box.defaultButton()->text(),
+                 QString::number(box.windowModality()), fits ? "fits" : "narrow", label->text()};
+        box.buttons().constLast()->click();
       });
-      QCOMPARE(QtServices().ShowCaution(caution), row.answer);
+      QCOMPARE(QtServices().ShowCaution(caution), DialogButton::Cancel);
       QCOMPARE(
-          shown,
-          QStringList({QString::number(QMessageBox::Warning), Window1()->windowTitle(), "接続する",
-                       QString::number(row.onWindow ? Qt::WindowModal : Qt::ApplicationModal),
-                       QString::number(row.buttons)}));
-      QVERIFY(typicalFits);
-      QCOMPARE(QString(explanation).remove(u'\n'), row.path);
-      const QStringList lines = explanation.split(u'\n');
-      QCOMPARE(lines.size() > 1, row.path == longer);
+          shown.mid(0, 4),
+          QStringList({Window1()->windowTitle(), "接続する",
+                       QString::number(window ? Qt::WindowModal : Qt::ApplicationModal), "fits"}));
+      const QStringList lines = shown[4].split(u'\n');
+      QCOMPARE(lines.join(""), path);
+      QCOMPARE(lines.size() > 1, path == longer);
       for (const QString& line : lines.mid(0, lines.size() - 1))
         QVERIFY2(line.endsWith(u'/'), qPrintable(line));
     }
+  }
+
+  // Qt's own save dialog, driven for real: a new name is taken, an existing
+  // package after one question of ours (a sheet on the dialog), anything
+  // else of that name is refused, and no answer is ever inside a package.
+  void saveDialogTakesANewNameOrAPackageAfterOneQuestion() {
+    const QString proposal = QStringLiteral("会員名簿.tvr.tvrmd");
+    const char* const refused = "「会員名簿.tvr.tvrmd」には書き出せません。";
+    const char* const replace = "「会員名簿.tvr.tvrmd」は既にあります。置き換えますか？";
+    const struct {
+      const char* taken;     // what stands at the proposed name: "", "package", "file", "link"
+      QStringList typed;     // one name per Return; "" keeps the proposal, "open" opens it
+      DialogButton answer;   // to our question
+      const char* chosen;    // below the folder; nullptr: cancelled
+      const char* question;  // the one caution shown
+    } rows[] = {
+        {"", {""}, DialogButton::Action, "会員名簿.tvr.tvrmd", nullptr},
+        {"package", {""}, DialogButton::Action, "会員名簿.tvr.tvrmd", replace},
+        {"package", {""}, DialogButton::Cancel, nullptr, replace},
+        {"file", {"", "別名.tvrmd"}, DialogButton::Action, "別名.tvrmd", refused},
+        {"link", {""}, DialogButton::Action, nullptr, refused},
+        {"", {"sub", proposal}, DialogButton::Action, "sub/会員名簿.tvr.tvrmd", nullptr},
+        {"package", {"open", proposal}, DialogButton::Action, nullptr, refused},
+    };
+    for (const auto& row : rows) {
+      TempFolder folder;
+      const fs::path taken = ToPath(FromPath(folder.path()) + "/" + proposal);
+      const std::string what = row.taken;
+      fs::create_directory(folder / "sub");
+      if (what == "package") fs::create_directory(taken);
+      if (what == "file") WriteBytes(taken, "x");
+      if (what == "link") fs::create_directory_symlink(folder / "sub", taken);
+      ScriptedServices services;
+      services.cautionAnswers = {row.answer};
+      WhenShown<QFileDialog>([&](QFileDialog& dialog) {
+        for (const QString& name : row.typed) {
+          if (name == "open") dialog.setDirectory(FromPath(taken));  // as a double-click would
+          if (name != "open" && dialog.isVisible()) TypeName(dialog, name);
+        }
+        if (dialog.isVisible()) dialog.reject();
+      });
+      const auto chosen = QtServices().SaveAs(Window1(), folder.path(), ToUtf8(proposal));
+      QCOMPARE(chosen ? FromPath(*chosen) : QString(),
+               row.chosen ? FromPath(folder.path()) + "/" + row.chosen : QString());
+      std::string shown;  // sheets on the dialog
+      for (const CautionDialog& caution : services.cautions) {
+        QVERIFY(caution.window && caution.window != Window1());
+        shown += caution.message;
+      }
+      QCOMPARE(shown, std::string(row.question ? row.question : ""));
+    }
+  }
+
+  void listFilterOffersFoldersAndListDocuments() {
+    TempFolder root;
+    fs::create_directory(root / "sub");
+    for (const char* name : {"named.tvr", "coded", "other", "notes.txt"})
+      WriteBytes(root / name, "");
+    WriteBytes(root / "._coded", mac_bytes::SidecarBytes(std::nullopt));
+    WriteBytes(root / "._other", mac_bytes::SidecarBytes(std::nullopt, "Tavr", "qZt6"));
+    ListFileFilter filter(*RegisteredFileType("List"));
+    for (const char* name : {"sub", "named.tvr", "coded", "other", "notes.txt"})
+      QCOMPARE(filter.Offers(FromPath(root / name)),
+               std::string("other notes.txt").find(name) == std::string::npos);
   }
 
   void anExceptionThatEscapesACommandIsShownAndQuits() {
@@ -155,8 +166,22 @@ class AppTest : public QObject {
     QMetaObject::invokeMethod(
         App(), [] { throw std::runtime_error("列数が読めません"); }, Qt::QueuedConnection);
     QCOMPARE(QApplication::exec(), 1);
-    QCOMPARE(services.messageBoxes.size(), size_t{1});
-    QVERIFY(services.messageBoxes[0].find("列数が読めません") != std::string::npos);
+    QCOMPARE(services.log.size(), std::size_t{1});
+    QVERIFY(services.log[0].find("列数が読めません") != std::string::npos);
+  }
+
+  // Close, Quit and the window's close box each end the event loop.
+  void closingEndsTheProgram() {
+    const std::function<void()> closes[] = {[] { Command("FileClose")->trigger(); },
+                                            [] { Command("FileQuit")->trigger(); },
+                                            [] { Window1()->close(); }};
+    for (const auto& close : closes) {
+      Window1()->show();
+      QSignalSpy ending(qApp, &QCoreApplication::aboutToQuit);
+      QMetaObject::invokeMethod(qApp, close, Qt::QueuedConnection);
+      QCOMPARE(QApplication::exec(), 0);
+      QCOMPARE(ending.count(), 1);
+    }
   }
 };
 

@@ -22,37 +22,9 @@
 
 #include "conversion/list_converter.h"
 #include "platform/folder_item.h"
-#include "support/legacy_document.h"
+#include "support/mac_bytes.h"
 
-namespace legacy {
-
-struct FuzzDocument {
-  std::string dataFork;
-  bool sidecar = true;
-  std::optional<std::string> resourceFork;
-};
-
-inline FuzzDocument SplitFuzzInput(const std::uint8_t* data, std::size_t size) {
-  const std::string input(reinterpret_cast<const char*>(data), size);
-  if (input.size() < 3) return {input, true, std::nullopt};
-  const auto flags = static_cast<unsigned char>(input[0]);
-  const std::size_t forkLength =
-      std::min<std::size_t>((std::size_t{static_cast<unsigned char>(input[1])} << 8) |
-                                static_cast<unsigned char>(input[2]),
-                            input.size() - 3);
-  const std::string forkPart = input.substr(3, forkLength);
-  FuzzDocument document{input.substr(3 + forkLength), (flags & 2) == 0, std::nullopt};
-  document.resourceFork = (flags & 1) ? forkPart : WPosFork(forkPart);
-  return document;
-}
-
-// The inverse, for writing seeds: flags, fork part, data fork.
-inline std::string JoinFuzzInput(unsigned char flags, const std::string& forkPart,
-                                 const std::string& dataFork) {
-  std::string input(1, static_cast<char>(flags));
-  AppendShort(input, static_cast<std::int32_t>(forkPart.size()));
-  return input + forkPart + dataFork;
-}
+namespace mac_bytes {
 
 // Converts the input's document, found in `folder` (which must exist and is
 // emptied afterwards), into a package in folder/out. Returns what went wrong,
@@ -61,27 +33,36 @@ inline std::string JoinFuzzInput(unsigned char flags, const std::string& forkPar
 inline std::string RunFileConvFuzzCase(const std::filesystem::path& folder,
                                        const std::uint8_t* data, std::size_t size) {
   namespace fs = std::filesystem;
-  const FuzzDocument document = SplitFuzzInput(data, size);
-  const fs::path source = folder / "doc.tvr";
-  const fs::path out = folder / "out";
-  std::string problem;
-  WriteBytes(source, document.dataFork);
-  if (document.sidecar) WriteBytes(SidecarPath(source), AppleDoubleBytes(document.resourceFork));
-  fs::create_directory(out);
-  const fs::path package = out / "doc.tvr.tvrmd";
+  const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(data[at]); };
+  std::string dataFork(reinterpret_cast<const char*>(data), size);
+  std::optional<std::string> fork;  // none in the sidecar
+  bool sidecar = true;
+  if (size >= 3) {
+    const std::size_t forkLength = std::min<std::size_t>(byte(1) * 256u + byte(2), size - 3);
+    const std::string forkPart = dataFork.substr(3, forkLength);
+    fork = (byte(0) & 1) ? forkPart : WPosFork(forkPart);
+    sidecar = (byte(0) & 2) == 0;
+    dataFork.erase(0, 3 + forkLength);
+  }
+
+  const fs::path source = folder / "doc.tvr", package = folder / "out" / "doc.tvr.tvrmd";
+  WriteBytes(source, dataFork);
+  if (sidecar) WriteBytes(SidecarPath(source), SidecarBytes(fork));
+  fs::create_directory(folder / "out");
 
   ListConverter converter;
   converter.CheckMulti(FolderItem(source));
   const bool converted = converter.FileConv(FolderItem(source), FolderItem(package));
+  std::string problem;
   if (!converted && fs::exists(package)) problem = "a refused document left a package";
   for (const char* file : {"pref", "csv", "colAttr", "window"}) {
     if (converted && !fs::is_regular_file(package / file)) problem = std::string("no ") + file;
   }
   std::error_code ignored;
-  if (fs::file_size(source, ignored) != document.dataFork.size()) problem = "the source changed";
+  if (fs::file_size(source, ignored) != dataFork.size()) problem = "the source changed";
 
   for (const auto& entry : fs::directory_iterator(folder)) fs::remove_all(entry.path(), ignored);
   return problem;
 }
 
-}  // namespace legacy
+}  // namespace mac_bytes

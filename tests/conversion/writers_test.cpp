@@ -1,0 +1,62 @@
+// The text the package's files are made of: XML text and CSV cells.
+#include <gtest/gtest.h>
+
+#include "conversion/csv_cell.h"
+#include "conversion/line_sink.h"
+#include "conversion/xml_text.h"
+#include "shared/text_enco.h"
+#include "support/mac_bytes.h"
+
+namespace {
+
+TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  const std::pair<std::string, std::string> cases[] = {
+      {"a&b<c>d\"'", "a&amp;b&lt;c&gt;d\"'"},
+      {"\t\n\r日本語\xF0\x9F\x98\x80", "\t\n\r日本語\xF0\x9F\x98\x80"},
+      {std::string("a\0z", 3), "a" + fffd + "z"},
+      {"\x93", fffd},                        // a Shift-JIS byte
+      {"\xC0\x80", fffd + fffd},             // overlong
+      {"\xE6\x97", fffd + fffd},             // cut sequence
+      {"\xED\xA0\x80", fffd + fffd + fffd},  // surrogate
+      {"\xEF\xBF\xBE", fffd},                // U+FFFE
+  };
+  for (const auto& [text, escaped] : cases) EXPECT_EQ(XmlText(text), escaped) << text;
+}
+
+// A large cell is converted a piece at a time. Wherever the cuts fall, the
+// pieces give what converting the whole cell gives: characters straddling a
+// cut, Mac OS Japanese sequences (大⃝, the roman numeral XIII) that a cut
+// would split on their way through Shift-JIS, a quote only in a later piece,
+// and UTF-16 with or without its byte order mark, FE FF and FF FE inside.
+TEST(CsvCell, CellsInPiecesConvertAsTheWholeCellWould) {
+  gEncInit();
+  const auto repeat = [](const std::string& unit) {
+    std::string text;
+    while (text.size() < 200) text += unit;
+    return text;
+  };
+  const std::string sjis = mac_bytes::kSjisWords[0].sjis + std::string("\xB6") + "\x83\x5C";
+  const std::string utf16le = "\x3D\xD8\x00\xDE\xE5\x65" + std::string("a\0", 2);  // 😀日a
+  const std::string utf16be("\x59\x27\x20\xDD\xFE\xFF\xFF\xFE\xD8\x3D\xDE\x00", 12);
+  const std::pair<std::string, bool> cells[] = {
+      {"ab" + repeat(sjis), false},
+      {"a" + repeat(sjis) + "\"x", false},
+      {"xy" + repeat("ｶﾀｶﾅ日,"), true},
+      {"I" + repeat("\u5927\u20DD\uF862XIII\u5927I"), true},
+      {"\xFF\xFE" + repeat(utf16le), true},
+      {std::string("\0,", 2) + repeat(utf16be), true},  // 大⃝, the marks, 😀
+  };
+  for (const auto& [cell, first] : cells) {
+    SCOPED_TRACE(testing::PrintToString(cell.substr(0, 8)));
+    StringLineSink whole;
+    WriteCsvCell(whole, cell, first);
+    for (std::size_t pieceBytes = 32; pieceBytes < 48; ++pieceBytes) {
+      StringLineSink pieces;
+      WriteCsvCellInPieces(pieces, cell, first, pieceBytes);
+      EXPECT_TRUE(whole.text == pieces.text) << pieceBytes;
+    }
+  }
+}
+
+}  // namespace

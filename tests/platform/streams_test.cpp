@@ -1,0 +1,108 @@
+// The streams the core reads documents with and writes package files with.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "platform/binary_stream.h"
+#include "platform/errors.h"
+#include "platform/text_output_stream.h"
+#include "support/files.h"
+#include "support/mac_bytes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using mac_bytes::Long;
+
+std::unique_ptr<BinaryStream> Over(const TempFolder& folder, const std::string& bytes) {
+  WriteBytes(folder / "data", bytes);
+  return BinaryStream::Open(folder / "data");
+}
+
+// Cut anywhere, the document gives a read error, where the read that met
+// the cut began, that says it ends early; whole, it reads to its exact end.
+TEST(BinaryStream, EveryTruncationPointIsAReadErrorWhereTheReadBegan) {
+  const std::string document = Long(-2) + "abc" + Long(5) + "hello" + Long(0x7FFFFFFF);
+  const std::uint64_t starts[] = {0, 4, 7, 11, 16};  // of the reads below
+  TempFolder folder;
+  for (std::size_t cut = 0; cut <= document.size(); ++cut) {
+    auto stream = Over(folder, document.substr(0, cut));
+    try {
+      EXPECT_EQ(stream->ReadLong(), -2);
+      EXPECT_EQ(stream->Read(3), "abc");
+      EXPECT_EQ(stream->ReadLong(), 5);
+      EXPECT_EQ(stream->Read(5), "hello");
+      EXPECT_EQ(stream->ReadLong(), 0x7FFFFFFF);
+      EXPECT_EQ(cut, document.size()) << "read past the cut";
+      EXPECT_THROW(stream->ReadLong(), ReadError);
+    } catch (const ReadError& error) {
+      EXPECT_EQ(error.offset(), *(std::upper_bound(std::begin(starts), std::end(starts), cut) - 1))
+          << cut;
+      EXPECT_NE(std::string(error.what()).find("途中で終わっています"), std::string::npos) << cut;
+    }
+  }
+}
+
+// Reads of every size that straddle the buffer's refills give exactly the
+// bytes written: the way a large document is read.
+TEST(BinaryStream, ReadsAcrossBufferRefills) {
+  std::string bytes;
+  std::vector<std::string> runs;
+  for (std::int32_t i = 0; bytes.size() < 1536 * 1024; ++i) {
+    runs.emplace_back(static_cast<std::size_t>(i * 7919 % 6007), static_cast<char>(i));
+    bytes += Long(i) + mac_bytes::LongString(runs.back());
+  }
+  TempFolder folder;
+  auto stream = Over(folder, bytes);
+  for (std::int32_t i = 0; i < static_cast<std::int32_t>(runs.size()); ++i) {
+    ASSERT_EQ(stream->ReadLong(), i);
+    ASSERT_EQ(stream->Read(stream->ReadLong()), runs[i]);
+  }
+  EXPECT_EQ(stream->Position(), bytes.size());
+}
+
+// The final name is replaced only on Commit: an older file whole, a symbolic
+// link by the file, never written through.
+TEST(TextOutputStream, CommitReplacesWhatStandsAtTheFinalName) {
+  TempFolder folder;
+  WriteBytes(folder / "pref", "old and longer content");
+  WriteBytes(folder / "elsewhere", "keep me");
+  fs::create_symlink(folder / "elsewhere", folder / "link");
+  for (const char* name : {"pref", "link"}) {
+    auto stream = TextOutputStream::Create(folder / name);
+    stream->WriteLine("new");
+    stream->Close();
+    EXPECT_NE(TakeSnapshot(folder.path())[name], "new\n|") << "before Commit";
+    stream->Commit();
+  }
+  EXPECT_EQ(TakeSnapshot(folder.path()),
+            (Snapshot{{"elsewhere", "keep me|"}, {"link", "new\n|"}, {"pref", "new\n|"}}));
+}
+
+// Destroyed, or failed on commit (a folder stands at the final name: a
+// readable message naming it), a stream leaves no temporary.
+TEST(TextOutputStream, AnUncommittedStreamLeavesNothingBehind) {
+  TempFolder folder;
+  fs::create_directory(folder / "taken");
+  {
+    auto destroyed = TextOutputStream::Create(folder / "window");
+    destroyed->WriteLine("half");
+    auto failed = TextOutputStream::Create(folder / "taken");
+    failed->WriteLine("x");
+    try {
+      failed->Commit();
+      ADD_FAILURE() << "committed over a folder";
+    } catch (const NilObjectException& error) {
+      const std::string what = error.what();
+      EXPECT_NE(what.find((folder / "taken").string()), std::string::npos) << what;
+      EXPECT_NE(what.find("同じ名前のフォルダがあります"), std::string::npos) << what;
+    }
+    EXPECT_THROW(failed->WriteLine("more"), NilObjectException);
+  }
+  EXPECT_EQ(TakeSnapshot(folder.path()), (Snapshot{{"taken", "/"}}));
+}
+
+}  // namespace
