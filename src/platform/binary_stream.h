@@ -1,8 +1,8 @@
 #pragma once
 // Reads the legacy binary encoding front to back from a file: big-endian
-// Int32 and byte runs into the caller's memory. A read past the end throws ReadError at the offset where the read
-// began; it never yields zeros, and a length is checked against the bytes
-// left before anything is allocated.
+// Int32 and byte runs into the caller's memory. A read past the end throws
+// ReadError at the offset where the read began; it never yields zeros, and a
+// length is checked against the bytes left before anything is allocated.
 //
 // A file is read through one buffer, neither zero-filled nor read whole:
 // the first refill reads a few kilobytes, later ones more, so that opening a

@@ -211,8 +211,8 @@ TEST(HostileDocuments, ConvertInLittleMemoryUnderAnAddressSpaceLimit) {
   mac_bytes::WriteDocument(folder / "fork.tvr",
                            Document::WithTable({{0, "A", 0}}, {{"x"}}).Bytes());
   mac_bytes::WriteClaimingSidecar(folder / "._fork.tvr");
-  mac_bytes::WriteClaimingDocument(  // its second cell
-      folder / "cell.tvr", Document::WithTable({{0, "A", 0}, {0, "B", 0}}, {{"x"}}), 0x7FFFFFFF);
+  mac_bytes::WriteClaimingDocument(  // its second cell; a TAB in its name
+      folder / "cell\t.tvr", Document::WithTable({{0, "A", 0}, {0, "B", 0}}, {{"x"}}), 0x7FFFFFFF);
   // The most columns, their names together as long as allowed (half-width
   // katakana: three bytes of UTF-8 each), and one cell as long as allowed.
   std::vector<mac_bytes::Column> columns(65536, {0, std::string(64, '\xB6'), 0});
@@ -225,7 +225,7 @@ TEST(HostileDocuments, ConvertInLittleMemoryUnderAnAddressSpaceLimit) {
   mac_bytes::WriteDocument(folder / "utf16.tvr",
                            Document::WithTable({{0, "A", 0}}, {{cell}}).Bytes());
   std::string documents;
-  for (const char* name : {"fork.tvr", "cell.tvr", "wide.tvr", "utf16.tvr"})
+  for (const char* name : {"fork.tvr", "cell\t.tvr", "wide.tvr", "utf16.tvr"})
     documents += " '" + (folder / name).string() + "'";
   // The converter runs as a child of the shell, whose own memory (a copy of
   // this process's at first) is not counted: it reports its peak itself.
@@ -239,7 +239,9 @@ TEST(HostileDocuments, ConvertInLittleMemoryUnderAnAddressSpaceLimit) {
   ASSERT_NE(peak, std::string::npos) << report;
   EXPECT_LT(std::stol(report.substr(peak + 9)), 64'000'000 / 1024) << report;
   const std::string cautions = ReadBytes(folder / "cautions");
+  // One line of three fields: line breaks and TABs in the caution are escaped.
   EXPECT_EQ(std::count(cautions.begin(), cautions.end(), '\n'), 1) << cautions;
+  EXPECT_EQ(std::count(cautions.begin(), cautions.end(), '\t'), 2) << cautions;
   EXPECT_NE(cautions.find("1行目・2列目のセルが長すぎます（2147483647バイト"), std::string::npos)
       << cautions;
   for (const char* package : {"fork.tvr.tvrmd", "wide.tvr.tvrmd", "utf16.tvr.tvrmd"})

@@ -135,17 +135,20 @@ TEST_F(ListConverterTest, EveryDocumentStartsFromACleanState) {
 
 // The fourth preference number, only where the document has four numbers.
 TEST_F(ListConverterTest, CheckMulti) {
-  const auto bytes = [](const char* header, std::vector<std::string> numbers,
-                        std::vector<std::string> strings = {}) {
-    return Document{header, std::move(numbers), std::move(strings), {}, {}}.Bytes();
+  const auto bytes = [](const char* header, std::vector<std::string> numbers) {
+    return Document{header, std::move(numbers), {}, {}, {}}.Bytes();
   };
+  // Three numbers, then a string count whose first bytes read as the number 5.
+  const std::string three = bytes("T:1", {"0", "0", "0"});
+  const std::string countLikeFive =
+      three.substr(0, three.size() - 4) + std::string("\x01\x35\0", 4);
   const std::pair<std::string, bool> cases[] = {
       {kSmallDocument, true},
       {bytes("T:1", {"0", "0", "0", "-1"}), false},
       {bytes("T:2", {"0", "0", "0", "1"}), false},
       {bytes("T:1.0", {"0", "0", "0", "3", "0"}), true},
-      {bytes("T:1", {"0", "0", "0"}, {"5"}), false},  // a string where a fourth number would be
-      {kSmallDocument.substr(0, 14), false},          // cut after three numbers
+      {countLikeFive, false},
+      {kSmallDocument.substr(0, 14), false},  // cut after three numbers
   };
   int n = 0;
   for (const auto& [document, multi] : cases) {

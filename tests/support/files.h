@@ -60,8 +60,8 @@ inline void WriteBytes(const std::filesystem::path& path, const std::string& byt
 
 // Everything below `root`, hidden entries included, by path relative to it:
 // a folder as "/", a link as "-> TARGET", a file as its bytes followed by its
-// extended attributes (a file over 1 MiB as its size). Folders whose names end in ".tvrmd"
-// (packages) are left out unless `packages`.
+// extended attributes (a file over 1 MiB, sparse say, as its size). Folders
+// whose names end in ".tvrmd" (packages) are left out unless `packages`.
 using Snapshot = std::map<std::string, std::string>;
 inline Snapshot TakeSnapshot(const std::filesystem::path& root, bool packages = true) {
   namespace fs = std::filesystem;
@@ -77,7 +77,7 @@ inline Snapshot TakeSnapshot(const std::filesystem::path& root, bool packages = 
     } else if (entry->is_directory()) {
       snapshot[name] = "/";
     } else if (entry->file_size() > (1u << 20)) {
-      snapshot[name] = std::to_string(entry->file_size()) + " bytes";  // a sparse file, say
+      snapshot[name] = std::to_string(entry->file_size()) + " bytes";
     } else {
       std::string& shown = snapshot[name] = ReadBytes(path) + "|";
       std::vector<char> names(4096), value(65536);
