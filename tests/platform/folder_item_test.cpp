@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "platform/errors.h"
 #include "platform/extended_attributes.h"
 #include "platform/mac_metadata.h"
 #include "support/mac_bytes.h"
