@@ -165,12 +165,9 @@ void ForEachPiece(const std::string& cell, const std::string& encoding, std::siz
   }
 }
 
+// Cells are Shift-JIS; a first cell is whatever gEncSJIS takes it to be.
 std::string EncodingOf(const std::string& cell, bool firstCell) {
-  if (firstCell) {
-    const std::string guess = gEncTextGetEnc(cell);
-    if (guess == kUTF8 || guess == kUTF16) return guess;
-  }
-  return kShiftJIS;
+  return firstCell ? gEncSJISSource(cell) : kShiftJIS;
 }
 
 // Writes `utf8`, already converted, in one piece.

@@ -84,9 +84,13 @@ std::string gEncTextEtc(const std::string& text, const std::string& sourceName,
 }
 
 std::string gEncSJIS(const std::string& text) {
+  const std::string source = gEncSJISSource(text);
+  return source == "Shift-JIS" ? text : gEncText(text, source, "Shift-JIS");
+}
+
+std::string gEncSJISSource(const std::string& text) {
   const std::string name = GuessedName(text);
-  if (name == "UTF-16" || name == "UTF-8") return gEncText(text, name, "Shift-JIS");
-  return text;
+  return name == "UTF-16" || name == "UTF-8" ? name : "Shift-JIS";
 }
 
 std::string gEncTextGetEnc(const std::string& text) { return GuessedName(text); }

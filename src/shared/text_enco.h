@@ -25,6 +25,10 @@ std::string gEncTextEtc(const std::string& text, const std::string& sourceName,
 // The text converted to "Shift-JIS" when the guess says UTF-16 or UTF-8,
 // otherwise unchanged.
 std::string gEncSJIS(const std::string& text);
+// What gEncSJIS takes the text to be: "UTF-16" or "UTF-8" when the guess says
+// so, otherwise "Shift-JIS" (and the text is left as it is). The row writer
+// converts a large first cell piece by piece and must cut it by this answer.
+std::string gEncSJISSource(const std::string& text);
 // "Shift-JIS", "UTF-16", "UTF-8" or "デフォルト", from the guess.
 std::string gEncTextGetEnc(const std::string& text);
 // Builds the seven cached converters (again, when called again).
