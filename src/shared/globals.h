@@ -16,6 +16,8 @@ extern std::array<std::string, 21> gPrefS;
 extern std::string gListCre;
 // The type code of a legacy list document, single- or multi-list alike.
 inline const std::string kListType = "Tavr";
+// The name extension of a document package folder.
+inline const std::string kPackageExtension = ".tvrmd";
 // The legacy preference folder's name ("Tavrin初期設定" once the window opens).
 extern std::string gPrefName;
 

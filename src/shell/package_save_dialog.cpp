@@ -11,7 +11,7 @@ namespace {
 // A real folder (not a link) whose name ends in ".tvrmd".
 bool IsPackageFolder(const QFileInfo& item) {
   return item.isDir() && !item.isSymLink() &&
-         item.fileName().endsWith(QStringLiteral(".tvrmd"), Qt::CaseInsensitive);
+         item.fileName().endsWith(ToQString(kPackageExtension), Qt::CaseInsensitive);
 }
 
 // The package folder that holds `item`, or an empty text.

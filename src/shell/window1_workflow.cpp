@@ -16,8 +16,6 @@
 
 namespace {
 
-const std::string kPackageExtension = ".tvrmd";
-
 // Set while a command runs. The yield repaints without taking user input, but
 // a dialog's own event loop could still hand over a command that was queued:
 // it is dropped rather than run inside the first.
