@@ -86,8 +86,10 @@ class Characters {
       while (at > 0 && (static_cast<std::uint8_t>(text_[at]) & 0xC0) == 0x80) --at;
       return at;
     }
+    // Never just after a high surrogate: with its low one, or with an odd
+    // last byte, it reads as one character, and alone as another.
     at -= at % 2;
-    return at >= 2 && IsHigh(Unit(at - 2)) && IsLow(Unit(at)) ? at - 2 : at;
+    return at >= 2 && IsHigh(Unit(at - 2)) ? at - 2 : at;
   }
   // The offset of the character that ends at `at`.
   std::size_t Before(std::size_t at) const {

@@ -46,12 +46,13 @@ TEST(CsvCell, CellsInPiecesConvertAsTheWholeCellWould) {
       {"I" + repeat("\u5927\u20DD\uF862XIII\u5927I"), true},
       {"\xFF\xFE" + repeat(utf16le), true},
       {std::string("\0,", 2) + repeat(utf16be), true},  // 大⃝, the marks, 😀
+      {"\xFE\xFF" + repeat("\xFF\xFF") + std::string("\xD8\x00\xDE", 3), true},  // a lone high, an odd byte
   };
   for (const auto& [cell, first] : cells) {
     SCOPED_TRACE(testing::PrintToString(cell.substr(0, 8)));
     StringLineSink whole;
     WriteCsvCell(whole, cell, first);
-    for (std::size_t pieceBytes = 32; pieceBytes < 48; ++pieceBytes) {
+    for (std::size_t pieceBytes = 32; pieceBytes < 64; ++pieceBytes) {
       StringLineSink pieces;
       WriteCsvCellInPieces(pieces, cell, first, pieceBytes);
       EXPECT_TRUE(whole.text == pieces.text) << pieceBytes;
