@@ -28,7 +28,7 @@
 #include "platform/folder_item.h"
 #include "shared/globals.h"
 #include "shared/start_up_values.h"
-#include "shell/document_scan.h"
+#include "shell/core/document_scan.h"
 #include "support/mac_bytes.h"
 
 namespace {

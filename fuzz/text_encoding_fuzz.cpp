@@ -14,6 +14,7 @@
 
 #include "conversion/csv_cell.h"
 #include "conversion/line_sink.h"
+#include "platform/japanese_guess.h"
 #include "platform/mac_japanese/mac_japanese_codec.h"
 #include "platform/pivot_converter.h"
 #include "platform/text_encoding.h"

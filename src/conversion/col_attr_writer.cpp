@@ -3,7 +3,7 @@
 #include "colour_word.h"
 #include "platform/errors.h"
 #include "platform/services.h"
-#include "platform/strings.h"
+#include "platform/string_helpers.h"
 #include "plist_text.h"
 #include "shared/globals.h"
 

@@ -12,7 +12,7 @@
 #include "platform/folder_item.h"
 #include "platform/resource_fork.h"
 #include "platform/services.h"
-#include "platform/strings.h"
+#include "platform/string_helpers.h"
 #include "platform/system_error_text.h"
 #include "pref_writer.h"
 #include "shared/globals.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/strings.h"
+#include "platform/string_helpers.h"
 #include "xml_text.h"
 
 namespace {

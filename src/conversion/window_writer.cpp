@@ -1,6 +1,6 @@
 #include "window_writer.h"
 
-#include "platform/strings.h"
+#include "platform/string_helpers.h"
 #include "plist_text.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "binary_stream.h"
+#include "platform/binary_stream.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "byte_reader.h"
-#include "errors.h"
-#include "system_error_text.h"
+#include "platform/byte_reader.h"
+#include "platform/errors.h"
+#include "platform/system_error_text.h"
 
 namespace {
 

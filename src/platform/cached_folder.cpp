@@ -6,7 +6,7 @@
 #include <array>
 #include <utility>
 
-#include "platform/strings.h"
+#include "platform/string_helpers.h"
 
 namespace {
 

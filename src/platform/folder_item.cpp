@@ -10,7 +10,7 @@
 #include "platform/extended_attributes.h"
 #include "platform/mac_metadata.h"
 #include "platform/resource_fork.h"
-#include "platform/strings.h"
+#include "platform/string_helpers.h"
 #include "platform/text_output_stream.h"
 
 // How items stay cheap.

@@ -3,6 +3,8 @@
 // once, in the order of the rules; first cells are short, so the passes cost
 // little next to the conversion.
 
+#include "platform/japanese_guess.h"
+
 #include <algorithm>
 #include <cstdint>
 

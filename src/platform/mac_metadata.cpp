@@ -6,7 +6,7 @@
 #include "platform/apple_double.h"
 #include "platform/byte_reader.h"
 #include "platform/extended_attributes.h"
-#include "platform/strings.h"
+#include "platform/string_helpers.h"
 
 std::optional<FinderInfo> FinderInfo::FromBytes(std::string_view bytes) {
   FinderInfo info;

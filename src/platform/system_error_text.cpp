@@ -1,4 +1,4 @@
-#include "system_error_text.h"
+#include "platform/system_error_text.h"
 
 #include <cerrno>
 #include <string>

@@ -1,4 +1,4 @@
-#include "text_output_stream.h"
+#include "platform/text_output_stream.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,8 +13,8 @@
 #include <fstream>
 #include <vector>
 
-#include "errors.h"
-#include "system_error_text.h"
+#include "platform/errors.h"
+#include "platform/system_error_text.h"
 
 namespace {
 

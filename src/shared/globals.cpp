@@ -5,7 +5,7 @@
 
 #include "platform/folder_item.h"
 #include "platform/services.h"
-#include "platform/strings.h"
+#include "platform/string_helpers.h"
 
 std::array<std::int32_t, 51> gPref{};
 std::array<std::string, 21> gPrefS{};

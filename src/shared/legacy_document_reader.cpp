@@ -2,7 +2,7 @@
 
 #include "platform/binary_stream.h"
 #include "platform/errors.h"
-#include "platform/strings.h"
+#include "platform/string_helpers.h"
 
 namespace {
 

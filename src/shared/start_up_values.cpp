@@ -12,7 +12,7 @@
 #include "platform/errors.h"
 #include "platform/folder_item.h"
 #include "platform/services.h"
-#include "platform/strings.h"
+#include "platform/string_helpers.h"
 #include "platform/text_encoding.h"
 #include "text_enco.h"
 

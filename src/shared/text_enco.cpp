@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "platform/japanese_guess.h"
+
 std::unique_ptr<TextConverter> gTc_SJISUTF8;
 std::unique_ptr<TextConverter> gTc_UTF16UTF8;
 std::unique_ptr<TextConverter> gTc_UTF8SJIS;

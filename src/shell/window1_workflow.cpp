@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "document_scan.h"
 #include "listbox.h"
 #include "package_ledger.h"
 #include "pictures.h"
@@ -12,6 +11,7 @@
 #include "platform/services.h"
 #include "qt_text.h"
 #include "shared/globals.h"
+#include "shell/core/document_scan.h"
 #include "window1.h"
 
 namespace {

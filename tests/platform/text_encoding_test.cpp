@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/japanese_guess.h"
+
 namespace {
 const TextEncoding* const kUtf8 = Encodings::UTF8();
 const TextEncoding* const kUtf16 = Encodings::UTF16();

@@ -1,4 +1,4 @@
-#include "document_scan.h"
+#include "shell/core/document_scan.h"
 
 #include <optional>
 #include <vector>

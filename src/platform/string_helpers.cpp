@@ -1,11 +1,11 @@
-#include "strings.h"
+#include "platform/string_helpers.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-#include "errors.h"
+#include "platform/errors.h"
 
 namespace {
 
