@@ -1,35 +1,44 @@
 #!/usr/bin/env bash
-# A smoke run of the built program, driven from the keyboard and the mouse on
-# a virtual X display: scan a folder of generated documents (Ctrl+Shift+O,
+# A smoke run of the program, driven from the keyboard and the mouse on a
+# virtual X display: scan a folder of generated documents (Ctrl+Shift+O,
 # the path typed into Qt's folder dialog), select every row, convert them
 # beside their sources, photograph the completion message, quit with Ctrl+W,
 # and check that every package was written.
 #
-#   tools/smoke.sh [PROGRAM] [OUTPUT]
+#   tools/smoke.sh [--docs] [PROGRAM] [OUTPUT]
 #
-# PROGRAM defaults to build/release/TavrinConverter/bin/TavrinConverter, OUTPUT to
-# docs/smoke-completion.png. The documents come from bench/make_document, the
-# tests' document builder (built in build/release when it is missing). Needs
-# what tools/screenshot.sh needs (Xvfb, xdotool, ImageMagick,
-# fonts-ipafont-gothic). DISPLAY_NUMBER (default 98) picks the virtual
-# display. To watch the run, give WATCH=1: the program then runs on the
-# current DISPLAY, with a pause of SMOKE_PAUSE seconds (default 1) between
-# the steps.
+# Without PROGRAM it builds build/release/TavrinConverter/bin/TavrinConverter
+# first, as tools/run.sh does. The documents come from bench/make_document,
+# the tests' document builder, built in build/release as well. The picture
+# goes to OUTPUT, else to a new folder under ${TMPDIR:-/tmp}; --docs replaces
+# docs/smoke-completion.png, the README's picture. It prints where. Needs
+# Xvfb, xdotool and ImageMagick (bash tools/install-deps.sh --desktop-tools).
+# DISPLAY_NUMBER (default 98) picks the virtual display. To watch the run,
+# give WATCH=1: the program then runs on the current DISPLAY, with a pause of
+# SMOKE_PAUSE seconds (default 1) between the steps.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/virtual-display.sh"
-program=${1:-$root/build/release/TavrinConverter/bin/TavrinConverter}
-output=${2:-$root/docs/smoke-completion.png}
+. "$root/tools/release-build.sh"
+docs=0
+[ "${1:-}" = --docs ] && { docs=1; shift; }
+program=${1:-}
+output=${2:-}
 watch=${WATCH:-0}
 pause=${SMOKE_PAUSE:-$([ "$watch" = 1 ] && echo 1 || echo 0.3)}
-maker=$root/build/release/bench/make_document
+maker=$release_dir/bench/make_document
 
-[ -x "$program" ] || { echo "smoke.sh: no program at $program" >&2; exit 1; }
-if [ ! -x "$maker" ]; then
-  cmake --build "$root/build/release" --target make_document >/dev/null ||
-    { echo "smoke.sh: cannot build $maker" >&2; exit 1; }
+tools=()
+[ "$watch" = 1 ] || tools+=(Xvfb)
+need_desktop_tools smoke.sh "${tools[@]}" xdotool import convert || exit 1
+if [ -z "$program" ]; then
+  build_release TavrinConverter make_document
+  program=$release_program
+else
+  build_release make_document
 fi
+[ -x "$program" ] || { echo "smoke.sh: no program at $program" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'end_session "$work"' EXIT
@@ -103,8 +112,9 @@ xdotool mousemove --window "$window" 130 52 click 1
 message=$(wait_for_window "$window") || fail "no completion message"
 sleep 1  # let the message paint
 
+output=${output:-$(default_picture "$docs" smoke-completion.png)}
 photograph_window "$window" "$output" "$work" || fail "no picture of the window"
-echo "$output"
+echo "picture: $output"
 
 step "close the message, quit with Ctrl+W"
 xdotool windowfocus --sync "$message"

@@ -3,6 +3,32 @@
 
 xvfb_pid= program_pid=
 
+# Fails, naming each of the given commands that is missing and the command
+# that installs them; the scripts check before they build anything.
+need_desktop_tools() {  # script name, command...
+  local script=$1 tool missing=
+  shift
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null && continue
+    case $tool in import | convert) tool="ImageMagick's $tool" ;; esac
+    missing+=${missing:+, }$tool
+  done
+  [ -z "$missing" ] && return 0
+  echo "$script: missing $missing; run bash tools/install-deps.sh --desktop-tools (as root) first." >&2
+  return 1
+}
+
+# The file a picture goes to when the caller named none: docs/NAME in the
+# source tree ($root) when asked for, else NAME in a new folder under
+# ${TMPDIR:-/tmp}, so that a run leaves the tree as it was.
+default_picture() {  # into docs (1 or 0), name
+  if [ "$1" = 1 ]; then
+    echo "$root/docs/$2"
+  else
+    echo "$(mktemp -d "${TMPDIR:-/tmp}/tavrin-pictures.XXXXXX")/$2"
+  fi
+}
+
 # Stops the program and Xvfb and removes the given work folder; the callers
 # install it as their exit trap.
 end_session() {  # work folder
@@ -20,7 +46,8 @@ start_virtual_display() {  # log file
   until xdotool getdisplaygeometry >/dev/null 2>&1; do
     tries=$((tries + 1))
     if [ "$tries" -ge 50 ]; then
-      echo "Xvfb did not start on $DISPLAY" >&2
+      echo "Xvfb did not start on $DISPLAY:" >&2
+      tail -n 5 "$1" >&2
       return 1
     fi
     sleep 0.1
