@@ -212,22 +212,72 @@ TEST_F(ListConverterFailureTest, RunningOutOfMemoryLeavesNothingBehind) {
   }
 }
 
-// A write that fails (here: past the process's file size limit, as a full
-// disk fails) says which file and what the system answered.
+// A write or a flush that fails (here: past the process's file size limit, as
+// a full disk fails) says which file and what the system answered; a package
+// that existed keeps its files, also when the last of the four fails.
 TEST_F(ListConverterFailureTest, AFailedWriteNamesTheFileAndTheReason) {
-  const FolderItem source = WriteDocument(
-      "doc.tvr", Document::WithTable({{0, "A", 0}}, {{std::string(300000, 'x')}}).Bytes());
-  rlimit saved{};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 100000;
-  ::setrlimit(RLIMIT_FSIZE, &small);
-  const std::string reason = Refused(source, PackageOf(source));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previousHandler);
-  EXPECT_EQ(reason, "「" + (PackageOf(source).Path() / "csv").string() +
-                        "」の一時ファイルに書き込めませんでした（ファイルが大きすぎます）。");
+  const auto wideWindow = [](std::size_t digits) {
+    return mac_bytes::WPosFork(std::string(digits, '1') + "\t60\t700\t500");
+  };
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::optional<std::string> fork;
+    rlim_t limit;
+    const char* file;
+  } rows[] = {
+      {"a large cell", Document::WithTable({{0, "A", 0}}, {{std::string(300000, 'x')}}).Bytes(),
+       std::nullopt, 100000, "csv"},
+      {"the last file's write", kDocument, wideWindow(100000), 50000, "window"},
+      {"the last file's flush", kDocument, wideWindow(5000), 4000, "window"},
+  };
+  WriteOldPackage(scratch / "existing.tvrmd");
+  for (const auto& row : rows) {
+    const FolderItem source = WriteDocument("doc.tvr", row.bytes, row.fork);
+    for (const FolderItem& target : {PackageOf(source), FolderItem(scratch / "existing.tvrmd")}) {
+      rlimit saved{};
+      ::getrlimit(RLIMIT_FSIZE, &saved);
+      const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+      rlimit small = saved;
+      small.rlim_cur = row.limit;
+      ::setrlimit(RLIMIT_FSIZE, &small);
+      const std::string reason = Refused(source, target);
+      ::setrlimit(RLIMIT_FSIZE, &saved);
+      std::signal(SIGXFSZ, previousHandler);
+      EXPECT_EQ(reason, "「" + (target.Path() / row.file).string() +
+                            "」の一時ファイルに書き込めませんでした（ファイルが大きすぎます）。")
+          << row.name;
+    }
+  }
+}
+
+// A rename that fails after others have succeeded (here: a folder, not
+// empty, put at the name of `window`, the last file, while it is written)
+// puts back what the earlier ones replaced: never a new `pref` beside an old
+// `csv`, and no temporary or backup left.
+TEST_F(ListConverterFailureTest, AFailedLastRenamePutsBackWhatTheOthersReplaced) {
+  const FolderItem source = WriteDocument("doc.tvr", kDocument);
+  WriteOldPackage(scratch / "existing.tvrmd");
+  fs::remove(scratch / "existing.tvrmd" / "window");
+  for (const fs::path& target : {scratch / "existing.tvrmd", PackageOf(source).Path()}) {
+    InterruptedConverter renaming("window", [&target] {
+      fs::create_directory(target / "window");
+      WriteBytes(target / "window" / "keep", "k");
+    });
+    Snapshot expected = TakeSnapshot(scratch.path());
+    const std::string package = target.filename().string();
+    expected[package] = "/";  // one the conversion made stays: it is not empty
+    expected[package + "/window"] = "/";
+    expected[package + "/window/keep"] = "k|";
+    services.cautions.clear();
+    EXPECT_FALSE(renaming.FileConv(source, FolderItem(target)));
+    EXPECT_EQ(TakeSnapshot(scratch.path()), expected) << target;
+    ASSERT_EQ(services.cautions.size(), 1u);
+    EXPECT_NE(services.cautions[0].explanation.find("一時ファイルの名前を「" +
+                                                    (target / "window").string() + "」に変更"),
+              std::string::npos)
+        << services.cautions[0].explanation;
+  }
 }
 
 // The converter, run as a batch by bench/convert_bench, on documents that
