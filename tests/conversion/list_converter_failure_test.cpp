@@ -177,24 +177,35 @@ TEST_F(ListConverterFailureTest, TargetsThatCannotTakeThePackageStayAsTheyWere) 
 }
 
 // Converting into an existing package replaces only its four files, and
-// removes the temporaries of those four that a crash left.
+// removes the temporaries (and backups) of those four that a crash left:
+// ".NAME.tmp-" and six ASCII letters or digits. Entries whose names only
+// look like that stay.
 TEST_F(ListConverterFailureTest, AnExistingPackageKeepsItsOtherEntries) {
+  const std::pair<const char*, bool> entries[] = {
+      // name, left by a crash
+      {".pref.tmp-a1B2c3", true},  {".window.tmp-000000", true},     {".colAttr.tmp-ZZZZZZ", true},
+      {".csv.tmp-abcdef", true},   {".csv.tmp-short", false},  // a letter short
+      {".csv.tmp-abcdefg", false}, {".csv.tmp-abc12_", false},       {".csv.tmp-abc 12", false},
+      {".csv.tmp-ab.c12", false},  {".csv.tmp-abcd\xC3\xA9", false},  // é: a letter, not ASCII
+      {"xcsv.tmp-abc123", false},  {"..csv.tmp-abc12", false},       {".cvs.tmp-abc123", false},
+      {".CSV.tmp-abc123", false},  {".csv_tmp-abc123", false},       {".csv.tmp_abc123", false},
+      {".csv.TMP-abc123", false},  {".notes.tmp-abcdef", false},  // not a package file
+  };
   const FolderItem source = WriteDocument("doc.tvr", kDocument);
   const fs::path package = PackageOf(source).Path();
   fs::create_directories(package / "Attachments");
-  for (const char* name :
-       {"pref", "csv", "colAttr", "window", "notes.txt", ".pref.tmp-a1B2c3", ".window.tmp-000000",
-        ".notes.tmp-abcdef", ".csv.tmp-short", "Attachments/a.png"})
+  Snapshot expected = {{"Attachments", "/"}, {"Attachments/a.png", "old|"}, {"notes.txt", "old|"}};
+  for (const auto& [name, leftover] : entries) {
+    if (!leftover) expected[name] = "old|";
+  }
+  for (const auto& [name, leftover] : entries) WriteBytes(package / name, "old");
+  for (const char* name : {"pref", "csv", "colAttr", "window", "notes.txt", "Attachments/a.png"})
     WriteBytes(package / name, "old");
   ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
   Snapshot after = TakeSnapshot(package);
   EXPECT_EQ(after["csv"], "x,y\n,日本\n|");
   for (const char* file : {"pref", "csv", "colAttr", "window"}) after.erase(file);
-  EXPECT_EQ(after, (Snapshot{{".csv.tmp-short", "old|"},
-                             {".notes.tmp-abcdef", "old|"},
-                             {"Attachments", "/"},
-                             {"Attachments/a.png", "old|"},
-                             {"notes.txt", "old|"}}));
+  EXPECT_EQ(after, expected);
 }
 
 // Memory running out (at the first write of each package file) ends in a
