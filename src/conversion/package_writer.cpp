@@ -132,11 +132,7 @@ void PackageWriter::Commit() {
   for (const auto& file : files_) file->backup = KeepOld(file->stream->FinalPath());
   for (; placed_ < files_.size(); ++placed_) files_[placed_]->stream->Commit();
   committed_ = true;
-  std::error_code ignored;  // one that cannot go now goes with the leftovers next time
-  for (const auto& file : files_) {
-    if (!file->backup.empty()) fs::remove(file->backup, ignored);
-  }
-  RemoveLeftTemporaries();
+  RemoveLeftTemporaries();  // the backups too: they have temporaries' names
 }
 
 void PackageWriter::RemoveLeftTemporaries() const {

@@ -263,31 +263,33 @@ TEST_F(ListConverterFailureTest, AFailedWriteNamesTheFileAndTheReason) {
 }
 
 // A rename that fails after others have succeeded (here: a folder, not
-// empty, put at the name of `window`, the last file, while it is written)
-// puts back what the earlier ones replaced: never a new `pref` beside an old
+// empty, put at the name of `colAttr` or `window` while it is written) puts
+// back what the earlier ones replaced: never a new `pref` beside an old
 // `csv`, and no temporary or backup left.
-TEST_F(ListConverterFailureTest, AFailedLastRenamePutsBackWhatTheOthersReplaced) {
+TEST_F(ListConverterFailureTest, AFailedRenamePutsBackWhatTheOthersReplaced) {
   const FolderItem source = WriteDocument("doc.tvr", kDocument);
-  WriteOldPackage(scratch / "existing.tvrmd");
-  fs::remove(scratch / "existing.tvrmd" / "window");
-  for (const fs::path& target : {scratch / "existing.tvrmd", PackageOf(source).Path()}) {
-    InterruptedConverter renaming("window", [&target] {
-      fs::create_directory(target / "window");
-      WriteBytes(target / "window" / "keep", "k");
-    });
-    Snapshot expected = TakeSnapshot(scratch.path());
-    const std::string package = target.filename().string();
-    expected[package] = "/";  // one the conversion made stays: it is not empty
-    expected[package + "/window"] = "/";
-    expected[package + "/window/keep"] = "k|";
-    services.cautions.clear();
-    EXPECT_FALSE(renaming.FileConv(source, FolderItem(target)));
-    EXPECT_EQ(TakeSnapshot(scratch.path()), expected) << target;
-    ASSERT_EQ(services.cautions.size(), 1u);
-    EXPECT_NE(services.cautions[0].explanation.find("一時ファイルの名前を「" +
-                                                    (target / "window").string() + "」に変更"),
-              std::string::npos)
-        << services.cautions[0].explanation;
+  for (const std::string file : {"colAttr", "window"}) {
+    WriteOldPackage(scratch / ("old-" + file));
+    fs::remove(scratch / ("old-" + file) / file);
+    for (const std::string& package : {"old-" + file, "new-" + file}) {
+      const fs::path target = scratch / package;
+      InterruptedConverter renaming(file, [&] {
+        fs::create_directory(target / file);
+        WriteBytes(target / file / "keep", "k");
+      });
+      Snapshot expected = TakeSnapshot(scratch.path());
+      expected[package] = "/";  // one the conversion made stays: it is not empty
+      expected[package + "/" + file] = "/";
+      expected[package + "/" + file + "/keep"] = "k|";
+      services.cautions.clear();
+      EXPECT_FALSE(renaming.FileConv(source, FolderItem(target)));
+      EXPECT_EQ(TakeSnapshot(scratch.path()), expected) << package;
+      ASSERT_EQ(services.cautions.size(), 1u);
+      EXPECT_NE(services.cautions[0].explanation.find("一時ファイルの名前を「" +
+                                                      (target / file).string() + "」に変更"),
+                std::string::npos)
+          << services.cautions[0].explanation;
+    }
   }
 }
 
