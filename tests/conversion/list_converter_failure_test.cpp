@@ -181,24 +181,21 @@ TEST_F(ListConverterFailureTest, TargetsThatCannotTakeThePackageStayAsTheyWere) 
 // ".NAME.tmp-" and six ASCII letters or digits. Entries whose names only
 // look like that stay.
 TEST_F(ListConverterFailureTest, AnExistingPackageKeepsItsOtherEntries) {
-  const std::pair<const char*, bool> entries[] = {
-      // name, left by a crash
-      {".pref.tmp-a1B2c3", true},  {".window.tmp-000000", true},     {".colAttr.tmp-ZZZZZZ", true},
-      {".csv.tmp-abcdef", true},   {".csv.tmp-short", false},  // a letter short
-      {".csv.tmp-abcdefg", false}, {".csv.tmp-abc12_", false},       {".csv.tmp-abc 12", false},
-      {".csv.tmp-ab.c12", false},  {".csv.tmp-abcd\xC3\xA9", false},  // é: a letter, not ASCII
-      {"xcsv.tmp-abc123", false},  {"..csv.tmp-abc12", false},       {".cvs.tmp-abc123", false},
-      {".CSV.tmp-abc123", false},  {".csv_tmp-abc123", false},       {".csv.tmp_abc123", false},
-      {".csv.TMP-abc123", false},  {".notes.tmp-abcdef", false},  // not a package file
-  };
+  const char* leftovers[] = {".pref.tmp-a1B2c3", ".window.tmp-000000", ".colAttr.tmp-ZZZZZZ",
+                             ".csv.tmp-abcdef"};
+  // A letter short or over; a character that is no ASCII letter or digit (é
+  // is a letter); no dot or two; another name; another mark; no package file.
+  const char* decoys[] = {".csv.tmp-short",  ".csv.tmp-abcdefg", ".csv.tmp-abc12_",
+                          ".csv.tmp-abc 12", ".csv.tmp-ab.c12",  ".csv.tmp-abcd\xC3\xA9",
+                          "xcsv.tmp-abc123", "..csv.tmp-abc12",  ".cvs.tmp-abc123",
+                          ".CSV.tmp-abc123", ".csv_tmp-abc123",  ".csv.tmp_abc123",
+                          ".csv.TMP-abc123", ".notes.tmp-abcdef"};
   const FolderItem source = WriteDocument("doc.tvr", kDocument);
   const fs::path package = PackageOf(source).Path();
   fs::create_directories(package / "Attachments");
   Snapshot expected = {{"Attachments", "/"}, {"Attachments/a.png", "old|"}, {"notes.txt", "old|"}};
-  for (const auto& [name, leftover] : entries) {
-    if (!leftover) expected[name] = "old|";
-  }
-  for (const auto& [name, leftover] : entries) WriteBytes(package / name, "old");
+  for (const char* name : decoys) WriteBytes(package / name, "old"), expected[name] = "old|";
+  for (const char* name : leftovers) WriteBytes(package / name, "old");
   for (const char* name : {"pref", "csv", "colAttr", "window", "notes.txt", "Attachments/a.png"})
     WriteBytes(package / name, "old");
   ASSERT_TRUE(converter.FileConv(source, PackageOf(source)));
