@@ -78,13 +78,17 @@ bool ListConverter::Convert(const FolderItem& source, const FolderItem& target) 
   const std::int32_t columnCount = pPref[1];
   const std::int32_t rowCount = pPref[2];
   PackageWriter package(target);
-  FileConvPref(package.Open("pref"));
-  FileConvCSV(reader, columnCount, rowCount, package.Open("csv"));
-  FileConvColAttr(columnCount, package.Open("colAttr"));
-  FileConvWin(source, package.Open("window"));
+  FileConvPref(OpenPackageFile(package, "pref"));
+  FileConvCSV(reader, columnCount, rowCount, OpenPackageFile(package, "csv"));
+  FileConvColAttr(columnCount, OpenPackageFile(package, "colAttr"));
+  FileConvWin(source, OpenPackageFile(package, "window"));
   stream->Close();
   package.Commit();
   return true;
+}
+
+LineSink& ListConverter::OpenPackageFile(PackageWriter& package, const std::string& name) {
+  return package.Open(name);
 }
 
 std::string ListConverter::ReadPreferenceBlock(LegacyDocumentReader& reader) {

@@ -13,6 +13,7 @@ class BinaryStream;
 class FolderItem;
 class LegacyDocumentReader;
 class LineSink;
+class PackageWriter;
 class Window;
 
 // The caution for a document that was not converted: the fixed message, the
@@ -23,6 +24,7 @@ class ListConverter {
  public:
   // Cautions are shown as sheets on `window` (nullptr: application-modal).
   explicit ListConverter(Window* window = nullptr);
+  virtual ~ListConverter() = default;
 
   // Converts `source` into the package folder `target` (which need not
   // exist). Reports a wrong format version or an unreadable document through
@@ -52,6 +54,11 @@ class ListConverter {
   std::vector<std::int32_t> pCinfo;
   std::vector<std::string> pCname;
   std::vector<std::int32_t> pCcolor;
+
+ protected:
+  // The sink that the package file `name` ("pref", "csv", "colAttr" or
+  // "window") is written to, opened on `package`; a subclass may wrap it.
+  virtual LineSink& OpenPackageFile(PackageWriter& package, const std::string& name);
 
  private:
   bool Convert(const FolderItem& source, const FolderItem& target);

@@ -1,6 +1,8 @@
 #include "package_writer.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -12,8 +14,44 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // The package's own files, whose temporaries an earlier crash may have left.
 constexpr const char* kPackageFiles[] = {"pref", "csv", "colAttr", "window"};
+
+[[noreturn]] void FailToKeep(const fs::path& path, int error) {
+  throw NilObjectException("「" + path.string() + "」を置き換える前の控えを作成できませんでした（" +
+                           SystemErrorText(error) + "）。");
+}
+
+// Keeps the file at `path` reachable under a second name until every new
+// file is in place, so that a rename failing half way can put back what the
+// earlier ones replaced: a hard link (no copy, and the old file stays at its
+// name meanwhile), or a copy where the file system has no links. The name is
+// one the stream gives its temporaries, so that backups a crash leaves are
+// removed with its temporaries. Returns "" when there is no file to keep.
+fs::path KeepOld(const fs::path& path) {
+  std::error_code error, ignored;
+  const fs::file_status status = fs::symlink_status(path, error);
+  // A folder put at the name meanwhile makes the rename fail: nothing to keep.
+  if (!fs::exists(status) || fs::is_directory(status)) return {};
+  std::string backup =
+      (path.parent_path() / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+  const int fd = ::mkostemp(backup.data(), O_CLOEXEC);  // a name nothing else has
+  if (fd < 0) FailToKeep(path, errno);
+  ::close(fd);
+  fs::remove(backup, ignored);
+  fs::create_hard_link(path, backup, error);
+  if (error) {
+    error.clear();
+    fs::copy(path, backup, fs::copy_options::copy_symlinks, error);
+  }
+  if (error) {
+    fs::remove(backup, ignored);
+    FailToKeep(path, error.value());
+  }
+  return backup;
+}
 
 }  // namespace
 
@@ -28,12 +66,13 @@ class PackageWriter::FileSink final : public LineSink {
 
   std::string name;
   std::unique_ptr<TextOutputStream> stream;
+  fs::path backup;  // what the final name held before Commit, "" for nothing
 };
 
 PackageWriter::PackageWriter(const FolderItem& target) : target_(target) {
   std::error_code ignored;
   // Nothing is written through a link, whatever it points at.
-  if (std::filesystem::is_symlink(std::filesystem::symlink_status(target_.Path(), ignored))) {
+  if (fs::is_symlink(fs::symlink_status(target_.Path(), ignored))) {
     throw NilObjectException("変換先の「" + target_.AbsolutePath() +
                              "」はシンボリックリンクです。リンクの先には書き込みません。");
   }
@@ -56,18 +95,22 @@ PackageWriter::PackageWriter(const FolderItem& target) : target_(target) {
 
 PackageWriter::~PackageWriter() {
   if (committed_) return;
-  if (createdFolder_) {
-    // Renames inside one folder fail only when the disk does; a package we
-    // made loses what it already got.
-    std::error_code ignored;
-    for (std::size_t i = 0; i < placed_; ++i)
-      std::filesystem::remove(files_[i]->stream->FinalPath(), ignored);
+  // Files already put in place give way to what stood there before; the
+  // others never left their names, and only their backups go.
+  std::error_code ignored;
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    const FileSink& file = *files_[i];
+    if (i >= placed_) {
+      if (!file.backup.empty()) fs::remove(file.backup, ignored);
+    } else if (file.backup.empty()) {
+      fs::remove(file.stream->FinalPath(), ignored);
+    } else {
+      fs::rename(file.backup, file.stream->FinalPath(), ignored);
+    }
   }
   files_.clear();  // an uncommitted stream removes its temporary
-  if (createdFolder_) {
-    std::error_code ignored;  // a folder someone else has filled meanwhile stays
-    std::filesystem::remove(target_.Path(), ignored);
-  }
+  // A folder someone else has filled meanwhile stays.
+  if (createdFolder_) fs::remove(target_.Path(), ignored);
 }
 
 LineSink& PackageWriter::Open(const std::string& name) {
@@ -84,20 +127,22 @@ LineSink& PackageWriter::Open(const std::string& name) {
 
 void PackageWriter::Commit() {
   for (const auto& file : files_) file->stream->Close();
+  // A rename can still fail (a folder put at a file's name meanwhile, a disk
+  // that fails): never a new `pref` beside an old `csv`.
+  for (const auto& file : files_) file->backup = KeepOld(file->stream->FinalPath());
   for (; placed_ < files_.size(); ++placed_) files_[placed_]->stream->Commit();
   committed_ = true;
-  RemoveLeftTemporaries();
+  RemoveLeftTemporaries();  // the backups too: they have temporaries' names
 }
 
 void PackageWriter::RemoveLeftTemporaries() const {
   std::error_code error;
-  for (std::filesystem::directory_iterator it(target_.Path(), error), end; !error && it != end;
+  for (fs::directory_iterator it(target_.Path(), error), end; !error && it != end;
        it.increment(error)) {
     const std::string entry = it->path().filename().string();
     for (const char* name : kPackageFiles) {
       std::error_code ignored;  // one that cannot go now goes next time
-      if (TextOutputStream::IsTemporaryName(entry, name))
-        std::filesystem::remove(it->path(), ignored);
+      if (TextOutputStream::IsTemporaryName(entry, name)) fs::remove(it->path(), ignored);
     }
   }
 }

@@ -16,9 +16,9 @@ class PackageWriter {
   // NilObjectException when a link or something that is not a folder has
   // that name, or the folder cannot be made.
   explicit PackageWriter(const FolderItem& target);
-  // Without a Commit: removes the temporaries, and the package folder when
-  // this writer made it (with the files a failed Commit had put in place;
-  // the folder stays when anything else has been put in it).
+  // Without a Commit: puts back the files a failed Commit had replaced,
+  // removes the temporaries, and the package folder when this writer made it
+  // (the folder stays when anything else has been put in it).
   ~PackageWriter();
   PackageWriter(const PackageWriter&) = delete;
   PackageWriter& operator=(const PackageWriter&) = delete;
@@ -31,7 +31,8 @@ class PackageWriter {
   // Finishes every temporary, then puts them in place in the order they were
   // opened, and removes temporaries of the package's files that an earlier
   // crash left; other entries of the package stay as they are. When a
-  // temporary cannot be finished nothing is replaced.
+  // temporary cannot be finished or put in place, the package keeps the files
+  // it had: none is replaced.
   void Commit();
 
  private:

@@ -43,12 +43,14 @@ class ConversionTest : public ::testing::Test {
     const auto file = [&](const char* file) { return ReadBytes(PackageOf(source).Path() / file); };
     return std::array{file("pref"), file("csv"), file("colAttr"), file("window")};
   }
-  // Converts and expects the one not-converted caution, which leaves the
-  // scratch folder as it was; returns the reason it gives.
-  std::string Refused(const FolderItem& source, const FolderItem& target) {
+  // Converts (with `by`, or else `converter`) and expects the one
+  // not-converted caution, which leaves the scratch folder as it was; returns
+  // the reason it gives.
+  std::string Refused(const FolderItem& source, const FolderItem& target,
+                      ListConverter* by = nullptr) {
     const Snapshot before = TakeSnapshot(scratch.path());
     services.cautions.clear();
-    EXPECT_FALSE(converter.FileConv(source, target));
+    EXPECT_FALSE((by ? *by : converter).FileConv(source, target));
     EXPECT_EQ(TakeSnapshot(scratch.path()), before);
     EXPECT_EQ(services.cautions.size(), 1u);
     if (services.cautions.empty()) return "";

@@ -1,6 +1,7 @@
 #include "conversion/list_converter.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <cstdlib>
@@ -106,31 +107,123 @@ TEST_F(ListConverterTest, FormatVersionIsTheHeadersSecondField) {
   }
 }
 
-// Nothing of a document converted before, or refused halfway, reaches the
-// next; a document without preference numbers has no columns and no rows.
-TEST_F(ListConverterTest, EveryDocumentStartsFromACleanState) {
-  Document wide = Document::WithTable({}, {});
-  wide.prefNumbers.resize(51, "9");
-  wide.prefNumbers[1] = wide.prefNumbers[2] = "0";
-  wide.prefStrings = {"Osaka"};
-  Document narrow = Document::WithTable({{0, "A", 0}}, {{"x"}});
-  narrow.prefNumbers.resize(10, "2");
+// The texts of a property list's value lines, "|" after each.
+std::string Values(const std::string& plist) {
+  std::string values;
+  std::istringstream lines(plist);
+  for (std::string line; std::getline(lines, line);) {
+    for (const std::string tag : {"integer", "real", "string"}) {
+      if (line.rfind("<" + tag + ">", 0) == 0)
+        values += line.substr(tag.size() + 2, line.size() - 2 * tag.size() - 5) + "|";
+    }
+  }
+  return values;
+}
 
-  const auto alone = ListConverter().FileConv(WriteDocument("alone", narrow.Bytes()),
-                                              FolderItem(scratch / "alone.tvrmd"));
-  ASSERT_TRUE(alone);
-  ASSERT_TRUE(Convert("wide", wide.Bytes()));
-  EXPECT_FALSE(Convert("cut", kSmallDocument.substr(0, 40)));  // in the colour words
-  const auto after = Convert("narrow", narrow.Bytes());
-  ASSERT_TRUE(after);
-  EXPECT_EQ(TakeSnapshot(scratch / "narrow.tvrmd"), TakeSnapshot(scratch / "alone.tvrmd"));
-  EXPECT_EQ(converter.pCname, std::vector<std::string>{"A"});
+// Nothing of a document converted before, or refused halfway, reaches the
+// next: after documents whose every field is set, a column of zeros and an
+// empty name is written as zeros and an empty name, and preferences the
+// document does not hold as zeros. Without preference numbers a document has
+// no columns and no rows.
+TEST_F(ListConverterTest, EveryDocumentStartsFromACleanState) {
+  Document full =
+      Document::WithTable({{-1, "Wide", 0xFFFFFF}, {-1, "Tall", 0xFFFFFF}}, {{"p", "q"}}, 1);
+  full.prefNumbers.resize(51, "16777215");
+  full.prefStrings.resize(21, "Osaka");
+  const auto first = Convert("full", full.Bytes());
+  ASSERT_TRUE(first);
+  EXPECT_EQ(Values((*first)[0]),
+            "255|16777215|255|16777215|255|Osaka|16777215|16777214|16777214|16777215|255|16777215|"
+            "255|255|1|0|1|");
+  EXPECT_EQ(Values((*first)[2]),
+            "15|1|1|255|255|255|1|3|Wide|63|1|-1|15|1|1|255|255|255|1|3|Tall|63|1|-1|");
+  // Cut in its colour words, after the column blocks were read.
+  EXPECT_FALSE(Convert("cut", full.Bytes().substr(0, full.PrefBlockBytes().size() + 2 * 12 + 2)));
+
+  const auto zeros = Convert("zeros", Document::WithTable({{0, "", 0}}, {{""}}).Bytes());
+  ASSERT_TRUE(zeros);
+  EXPECT_EQ(Values((*zeros)[0]), "0|0|0|0|0||0|0|0|0|0|0|0|0|0|0|1|");
+  EXPECT_EQ((*zeros)[1], ",\n");
+  EXPECT_EQ(Values((*zeros)[2]), "0|0|0|0|0|0|0|0||0|0|0|");
 
   const auto none = Convert("bare", Document().Bytes());
   ASSERT_TRUE(none);
   EXPECT_EQ((*none)[1], "");
-  EXPECT_EQ((*none)[2].find("<key>0</key>"), std::string::npos);
+  EXPECT_EQ(Values((*none)[2]), "");
   EXPECT_TRUE(converter.pCname.empty());
+}
+
+// Only the resource of type 'WPos' and ID 128 gives the geometry, whatever
+// stands before it in the map.
+TEST_F(ListConverterTest, TheGeometryIsTheWPosResource128) {
+  using mac_bytes::Resource;
+  const std::string other = "1\t2\t3\t4", own = "30\t60\t700\t500";
+  const std::pair<std::vector<Resource>, const char*> rows[] = {
+      // the scroll values, toolbar, winHeight, winPosX, winPosY, winWidth
+      {{{"PICT", 128, other}, {"WPos", 128, own}}, "0|0|0|0|1|500|30|362|700|"},
+      {{{"WPos", 129, other}, {"WPos", 128, own}}, "0|0|0|0|1|500|30|362|700|"},
+      {{{"wpos", 128, other}, {"WPos", 128, own}}, "0|0|0|0|1|500|30|362|700|"},
+      {{{"PICT", 128, other}, {"WPos", -128, other}}, "0|0|0|0|1|480|10|392|640|"},
+  };
+  int n = 0;
+  for (const auto& [resources, geometry] : rows) {
+    const auto package =
+        Convert("w" + std::to_string(n++), kSmallDocument, mac_bytes::ResourceForkBytes(resources));
+    ASSERT_TRUE(package);
+    EXPECT_EQ(Values((*package)[3]), geometry) << n;
+  }
+}
+
+// Characters XML 1.0 forbids (the C0 controls but TAB, LF and CR) never
+// reach a property list raw: in a column name, the font name and the
+// geometry's text fields each becomes U+FFFD.
+TEST_F(ListConverterTest, CharactersXmlForbidsAreReplaced) {
+  std::string controls, replaced;
+  for (int c = 0; c < 0x20; ++c) {
+    if (c == '\t') continue;  // separates the geometry's fields
+    controls += static_cast<char>(c);
+    replaced += c == '\n' || c == '\r' ? std::string(1, static_cast<char>(c)) : "\xEF\xBF\xBD";
+  }
+  Document d = Document::WithTable({{0, "n" + controls + "e", 0}}, {{"x"}});
+  d.prefStrings = {"F" + controls + "t"};
+  const auto package =
+      Convert("controls", d.Bytes(),
+              mac_bytes::WPosFork("1" + controls + "2\t60\t7" + controls + "8\t500"));
+  ASSERT_TRUE(package);
+  const std::pair<int, std::string> expected[] = {
+      {0, "<key>cellFontName</key>\n<string>F" + replaced + "t</string>\n"},
+      {2, "<key>columnName</key>\n<string>n" + replaced + "e</string>\n"},
+      {3, "<key>winPosX</key>\n<real>1" + replaced + "2</real>\n"},
+      {3, "<key>winWidth</key>\n<real>7" + replaced + "8</real>\n"},
+  };
+  for (const auto& [file, text] : expected)
+    EXPECT_NE((*package)[file].find(text), std::string::npos) << text;
+  for (int file : {0, 2, 3}) {
+    for (const char c : (*package)[file])
+      EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\r') << file;
+  }
+}
+
+// Package files get the mode the user's umask gives any new file, and the
+// package folder the mode it gives any new folder.
+TEST_F(ListConverterTest, PackageFilesTakeTheUsersUmask) {
+  const struct {
+    mode_t umask;
+    fs::perms file, folder;
+  } rows[] = {{022, fs::perms(0644), fs::perms(0755)},
+              {077, fs::perms(0600), fs::perms(0700)},
+              {002, fs::perms(0664), fs::perms(0775)}};
+  for (const auto& row : rows) {
+    const std::string name = "mask" + std::to_string(row.umask);
+    const mode_t saved = ::umask(row.umask);
+    const bool converted = Convert(name, kSmallDocument).has_value();
+    ::umask(saved);
+    ASSERT_TRUE(converted);
+    const fs::path package = scratch / (name + ".tvrmd");
+    EXPECT_EQ(fs::status(package).permissions(), row.folder) << name;
+    for (const char* file : {"pref", "csv", "colAttr", "window"})
+      EXPECT_EQ(fs::status(package / file).permissions(), row.file) << name << " " << file;
+  }
 }
 
 // The fourth preference number, only where the document has four numbers.

@@ -24,6 +24,37 @@ TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
   for (const auto& [text, escaped] : cases) EXPECT_EQ(XmlText(text), escaped) << text;
 }
 
+// The quote scan looks at sixteen bytes at a time and covers a cell's end
+// with one last block that overlaps the one before. A cell whose only comma,
+// double quote, CR or LF falls anywhere (in a first or middle block, on the
+// last byte, only inside the last block, in a cell written in pieces) is
+// quoted, its quote doubled; without one it stays bare.
+TEST(CsvCell, OneSpecialCharacterAnywhereQuotesTheCell) {
+  gEncInit();
+  const struct {
+    std::size_t length, at;
+  } places[] = {{16, 15}, {17, 0},  {17, 15}, {17, 16}, {31, 30},         {32, 31},
+                {33, 32}, {40, 33}, {40, 39}, {47, 20}, {300000, 299999}, {300000, 150000}};
+  const std::pair<char, std::string> specials[] = {
+      {'\r', "\r"}, {'\n', "\n"}, {',', ","}, {'"', "\"\""}};
+  for (const bool first : {false, true}) {
+    for (const auto [length, at] : places) {
+      for (const auto& [special, written] : specials) {
+        std::string cell(length, 'a');
+        cell[at] = special;
+        StringLineSink out;
+        WriteCsvCell(out, cell, first);
+        EXPECT_TRUE(out.text == "\"" + std::string(at, 'a') + written +
+                                    std::string(length - at - 1, 'a') + "\"")
+            << length << " " << at << " " << int{special} << (first ? " first" : "");
+      }
+      StringLineSink bare;
+      WriteCsvCell(bare, std::string(length, 'a'), first);
+      EXPECT_TRUE(bare.text == std::string(length, 'a')) << length;
+    }
+  }
+}
+
 // A large cell is converted a piece at a time. Wherever the cuts fall, the
 // pieces give what converting the whole cell gives: characters straddling a
 // cut, Mac OS Japanese sequences (大⃝, the roman numeral XIII) that a cut

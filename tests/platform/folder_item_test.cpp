@@ -202,15 +202,4 @@ TEST(FolderItem, AttributeCarriers) {
   });
 }
 
-// Each item's attribute names are its own, whatever the item before had.
-TEST(FolderItem, AttributeNamesAreReadForEachItem) {
-  TempFolder dir;
-  if (!UserXattrsWork(dir.path())) GTEST_SKIP() << "no user.* extended attributes here";
-  WriteBytes(dir / "plain", "");
-  WriteBytes(dir / "named", "");
-  ASSERT_TRUE(xattrs::Set(dir / "named", "user.x", "1"));
-  for (const std::string name : {"plain", "named", "named", "plain", "plain", "named"})
-    EXPECT_EQ(xattrs::List(dir / name).size(), name == "named" ? 1u : 0u) << name;
-}
-
 }  // namespace
