@@ -26,10 +26,11 @@ constexpr const char* kPackageFiles[] = {"pref", "csv", "colAttr", "window"};
 
 // Keeps the file at `path` reachable under a second name until every new
 // file is in place, so that a rename failing half way can put back what the
-// earlier ones replaced: a hard link (no copy, and the old file stays at its
-// name meanwhile), or a copy where the file system has no links. The name is
-// one the stream gives its temporaries, so that backups a crash leaves are
-// removed with its temporaries. Returns "" when there is no file to keep.
+// earlier ones replaced: a hard link, so that the old file stays at its name
+// meanwhile, or, where the file system has no links, the file itself moved
+// aside (never a copy: a `csv` may be gigabytes). The name is one the stream
+// gives its temporaries, so that backups a crash leaves are removed with its
+// temporaries. Returns "" when there is no file to keep.
 fs::path KeepOld(const fs::path& path) {
   std::error_code error, ignored;
   const fs::file_status status = fs::symlink_status(path, error);
@@ -44,7 +45,7 @@ fs::path KeepOld(const fs::path& path) {
   fs::create_hard_link(path, backup, error);
   if (error) {
     error.clear();
-    fs::copy(path, backup, fs::copy_options::copy_symlinks, error);
+    fs::rename(path, backup, error);
   }
   if (error) {
     fs::remove(backup, ignored);
@@ -101,7 +102,12 @@ PackageWriter::~PackageWriter() {
   for (std::size_t i = 0; i < files_.size(); ++i) {
     const FileSink& file = *files_[i];
     if (i >= placed_) {
-      if (!file.backup.empty()) fs::remove(file.backup, ignored);
+      if (file.backup.empty()) continue;
+      // A file moved aside (no links here) goes back; a link is just dropped.
+      if (fs::exists(fs::symlink_status(file.stream->FinalPath(), ignored)))
+        fs::remove(file.backup, ignored);
+      else
+        fs::rename(file.backup, file.stream->FinalPath(), ignored);
     } else if (file.backup.empty()) {
       fs::remove(file.stream->FinalPath(), ignored);
     } else {
