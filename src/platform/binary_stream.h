@@ -16,6 +16,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_descriptor.h"
+
 class BinaryStream {
  public:
   // Opens a file read-only; throws NilObjectException when it cannot.
@@ -45,7 +47,7 @@ class BinaryStream {
   std::size_t ReadSome(char* into, std::size_t room);
   [[noreturn]] void FailEndsEarly(std::uint64_t wanted) const;
 
-  int fd_ = -1;
+  FileDescriptor fd_;
   bool closed_ = false;
   std::unique_ptr<char[]> buffer_;  // made at the first refill
   std::size_t refill_ = 0;          // bytes the next refill asks for
