@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "platform/byte_reader.h"
@@ -58,16 +59,6 @@ std::int32_t BinaryStream::ReadLong() {
   const std::uint32_t bits = BigEndian(window_ + next_, 4);
   next_ += 4;
   return static_cast<std::int32_t>(bits);  // two's complement, defined since C++20
-}
-
-std::string BinaryStream::Read(std::int64_t n) {
-  if (closed_) ThrowClosed(Position());
-  if (n < 0) throw ReadError("長さが負の値（" + std::to_string(n) + "）です", Position());
-  const auto count = static_cast<std::uint64_t>(n);
-  if (count > Left()) FailEndsEarly(count);
-  std::string bytes(static_cast<std::size_t>(count), '\0');
-  ReadInto(bytes.data(), bytes.size());
-  return bytes;
 }
 
 void BinaryStream::ReadInto(char* into, std::size_t size) {

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <string>
 
 #include "platform/file_descriptor.h"
 
@@ -29,9 +28,8 @@ class BinaryStream {
 
   // Signed 32-bit, big-endian.
   std::int32_t ReadLong();
-  // Exactly n bytes; n below 0 or beyond the bytes left throws ReadError.
-  std::string Read(std::int64_t n);
-  // Exactly `size` bytes into the caller's memory.
+  // Exactly `size` bytes into the caller's memory; more than are left
+  // throws ReadError before anything is read.
   void ReadInto(char* into, std::size_t size);
 
   // Bytes from the start of the file to the next unread byte, and after it.
