@@ -5,34 +5,19 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 
 #include "platform/byte_reader.h"
+#include "platform/file_descriptor.h"
 
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Reads exactly `size` bytes at `offset`; false on any shortfall.
 bool ReadAt(int fd, std::uint64_t offset, char* buffer, std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
-    ssize_t n = ::pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
+    const ssize_t n = RetryOnInterrupt(
+        [&] { return ::pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done)); });
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
@@ -84,26 +69,27 @@ std::optional<AppleDouble::Entry> AppleDouble::Find(std::uint32_t id) const {
 
 std::optional<AppleDouble::FileEntry> AppleDouble::OpenEntry(const std::string& file,
                                                              std::uint32_t id) {
-  auto fd = std::make_shared<FileHandle>(
+  // Shared with the reader it hands out, which keeps the file open.
+  auto fd = std::make_shared<FileDescriptor>(
       ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (fd->get() < 0) return std::nullopt;
+  if (!fd->IsOpen()) return std::nullopt;
   struct stat st;
-  if (::fstat(fd->get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (::fstat(fd->Get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
 
   char header[kHeaderSize];
   const std::size_t headerSize = std::min<std::uint64_t>(size, kHeaderSize);
-  if (!ReadAt(fd->get(), 0, header, headerSize)) return std::nullopt;
+  if (!ReadAt(fd->Get(), 0, header, headerSize)) return std::nullopt;
   const std::uint64_t tableSize = TableSize(std::string_view(header, headerSize));
   if (tableSize > size) throw ReadError("項目の表がファイルに収まりません", 24);
   std::string head(static_cast<std::size_t>(tableSize), '\0');  // checked before allocating
-  if (!ReadAt(fd->get(), 0, head.data(), head.size())) return std::nullopt;
+  if (!ReadAt(fd->Get(), 0, head.data(), head.size())) return std::nullopt;
   const auto entry = ParseHead(head, size).Find(id);
   if (!entry) return std::nullopt;
   const std::uint64_t offset = entry->offset, length = entry->length;
   return FileEntry{length, [fd, offset, length](std::uint64_t at, char* into, std::size_t n) {
                      return ByteReader::Fits(length, at, n) &&
-                            ReadAt(fd->get(), offset + at, into, n);
+                            ReadAt(fd->Get(), offset + at, into, n);
                    }};
 }
 

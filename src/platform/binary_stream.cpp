@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "platform/byte_reader.h"
 #include "platform/errors.h"
@@ -34,18 +36,17 @@ std::unique_ptr<BinaryStream> BinaryStream::Open(const std::filesystem::path& pa
   // O_NONBLOCK so that a FIFO standing at the path cannot hang us; it is
   // refused below with everything else that is not a regular file. The flag
   // stays: it changes nothing for reads of a regular file.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) ThrowCannotOpen(path, SystemErrorText(errno));
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.IsOpen()) ThrowCannotOpen(path, SystemErrorText(errno));
   struct stat info {};
-  const int statError = ::fstat(fd, &info) != 0 ? errno : 0;
+  const int statError = ::fstat(fd.Get(), &info) != 0 ? errno : 0;
   if (statError != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
     ThrowCannotOpen(path, statError != 0          ? SystemErrorText(statError)
                           : S_ISDIR(info.st_mode) ? std::string("フォルダです")
                                                   : std::string("通常のファイルではありません"));
   }
   std::unique_ptr<BinaryStream> stream(new BinaryStream());
-  stream->fd_ = fd;
+  stream->fd_ = std::move(fd);
   stream->length_ = static_cast<std::uint64_t>(info.st_size);
   stream->refill_ = kFirstRefill;
   return stream;
@@ -58,16 +59,6 @@ std::int32_t BinaryStream::ReadLong() {
   const std::uint32_t bits = BigEndian(window_ + next_, 4);
   next_ += 4;
   return static_cast<std::int32_t>(bits);  // two's complement, defined since C++20
-}
-
-std::string BinaryStream::Read(std::int64_t n) {
-  if (closed_) ThrowClosed(Position());
-  if (n < 0) throw ReadError("長さが負の値（" + std::to_string(n) + "）です", Position());
-  const auto count = static_cast<std::uint64_t>(n);
-  if (count > Left()) FailEndsEarly(count);
-  std::string bytes(static_cast<std::size_t>(count), '\0');
-  ReadInto(bytes.data(), bytes.size());
-  return bytes;
 }
 
 void BinaryStream::ReadInto(char* into, std::size_t size) {
@@ -87,8 +78,7 @@ void BinaryStream::ReadInto(char* into, std::size_t size) {
 }
 
 void BinaryStream::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  fd_.Close();  // read-only: nothing is lost whatever close() says
   closed_ = true;
   base_ += next_;
   next_ = end_ = 0;
@@ -111,7 +101,9 @@ void BinaryStream::Fill(std::size_t count) {
 #ifdef POSIX_FADV_SEQUENTIAL
   // A document read past its first block is read to its end (a scan reads
   // only the first block of each).
-  if (fd_ >= 0 && refill_ == 2 * kFirstRefill) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  if (fd_.IsOpen() && refill_ == 2 * kFirstRefill) {
+    ::posix_fadvise(fd_.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  }
 #endif
   const std::size_t wanted = std::min(kBufferSize, std::max(count, refill_));
   refill_ = std::min(kBufferSize, refill_ * 2);
@@ -124,13 +116,11 @@ void BinaryStream::Fill(std::size_t count) {
 
 // 0 at the end of the file.
 std::size_t BinaryStream::ReadSome(char* into, std::size_t room) {
-  if (fd_ < 0) return 0;
-  for (;;) {
-    const ssize_t got = ::read(fd_, into, room);
-    if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno == EINTR) continue;
+  if (!fd_.IsOpen()) return 0;
+  const ssize_t got = RetryOnInterrupt([&] { return ::read(fd_.Get(), into, room); });
+  if (got < 0)
     throw ReadError("書類を読み込めません（" + SystemErrorText(errno) + "）", Position());
-  }
+  return static_cast<std::size_t>(got);
 }
 
 void BinaryStream::FailEndsEarly(std::uint64_t wanted) const {

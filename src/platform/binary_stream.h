@@ -14,7 +14,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <string>
+
+#include "platform/file_descriptor.h"
 
 class BinaryStream {
  public:
@@ -27,9 +28,8 @@ class BinaryStream {
 
   // Signed 32-bit, big-endian.
   std::int32_t ReadLong();
-  // Exactly n bytes; n below 0 or beyond the bytes left throws ReadError.
-  std::string Read(std::int64_t n);
-  // Exactly `size` bytes into the caller's memory.
+  // Exactly `size` bytes into the caller's memory; more than are left
+  // throws ReadError before anything is read.
   void ReadInto(char* into, std::size_t size);
 
   // Bytes from the start of the file to the next unread byte, and after it.
@@ -45,7 +45,7 @@ class BinaryStream {
   std::size_t ReadSome(char* into, std::size_t room);
   [[noreturn]] void FailEndsEarly(std::uint64_t wanted) const;
 
-  int fd_ = -1;
+  FileDescriptor fd_;
   bool closed_ = false;
   std::unique_ptr<char[]> buffer_;  // made at the first refill
   std::size_t refill_ = 0;          // bytes the next refill asks for

@@ -2,7 +2,8 @@
 // One folder as file items see it: its listing, read again only when the
 // folder changed on disk, and what has been looked up in it. Internal to the
 // file items (folder_item.cpp), which share each folder among the items it
-// listed and the items below it.
+// listed and the items below it, so that the ancestors of everything a walk
+// hands out are looked at once.
 //
 // Revalidating the listing costs one fstat of the descriptor the folder
 // holds. The folders last read or revalidated (those a walk is in) hold one,
@@ -29,19 +30,11 @@ class CachedFolder {
   CachedFolder(const CachedFolder&) = delete;
   CachedFolder& operator=(const CachedFolder&) = delete;
 
-  // Counts the readings of folders (and the changes file items made to
-  // them): what was found out from the listings holds while it stays the same.
-  static std::uint64_t Readings();
-
   const std::string path;  // absolute and normalised
   const bool carrier;
   // The folder that holds this one, made when first needed (Parent()); none
   // for a carrier.
   std::shared_ptr<CachedFolder> parent;
-  // Where the sidecars of its items may be, as found when Readings() was
-  // `sidecarsFoundAt`.
-  std::optional<mac_metadata::SidecarFolders> sidecars;
-  std::uint64_t sidecarsFoundAt = 0;
 
   // The listing as the last revalidation saw it; read if there is none.
   // nullptr when the folder cannot be read.
@@ -60,7 +53,17 @@ class CachedFolder {
   // The carrier folder `name` inside this one, kept until this is read again.
   CachedFolder& Inside(std::string_view name);
 
+  // Where the metadata of the entry `name` of this folder may be kept
+  // (mac_metadata::CarrierLocations; the attribute names are left empty),
+  // looked up in the folders cached around it. `own` is the entry's own
+  // folder when it is one: it is read rather than probed, as a folder asked
+  // about is walked next. Null for a file.
+  mac_metadata::Carriers CarriersOf(std::string_view name, bool isFolder, CachedFolder* own);
+
  private:
+  // Where the sidecars of its items may be: found once for them all, and
+  // again after any folder was read.
+  const mac_metadata::SidecarFolders& Sidecars();
   void HoldDescriptor();
   void ReleaseDescriptor();
   void Load();
@@ -72,4 +75,6 @@ class CachedFolder {
   // listing; both forgotten when the folder is read again.
   std::map<std::string, std::shared_ptr<CachedFolder>, std::less<>> inside_;
   std::map<std::string, bool, std::less<>> probed_;
+  std::optional<mac_metadata::SidecarFolders> sidecars_;
+  std::uint64_t sidecarsFoundAt_ = 0;  // the count of readings they were found at
 };

@@ -13,44 +13,9 @@
 #include "platform/string_helpers.h"
 #include "platform/text_output_stream.h"
 
-// How items stay cheap.
-//
-// A FolderItem is one shared State: its absolute path as plain text (never
-// parsed into components on a walk), what the listing that handed it out said
-// about it, and its metadata once read. Items handed out by Item(i) point at
-// the CachedFolder that listed them, which holds its sorted listing, the
-// carrier folders looked into inside it, and, made when first needed, its own
-// parent, so that the ancestors of everything a walk hands out are looked at
-// once.
-//
-// Count() revalidates the listing with one fstat: the listing is read again
-// only when the folder's stamp (inode, mtime, ctime) changed, or when it was
-// read so soon after the folder's last change that a later change could have
-// left the stamp as it was (DirectoryListing::Read). Item(i) answers from the
-// listing that the last Count() saw, so the two always agree.
-//
-// An item's metadata is read once per State, from the carriers that
-// mac_metadata::CarrierLocations names; where the sidecars of a folder's
-// items may be is found once for them all. The carrier lookups ask which
-// entries exist; a folder answers from its listing when it has one, reads a
-// carrier folder (__MACOSX, .AppleDouble and the folders inside them) when
-// first asked, and looks for an entry of any other folder with one lstat,
-// remembered.
-//
-// Symbolic links are not followed when telling folders from files: a link to
-// a folder is not a Directory(), so a walk over Item() always ends. Metadata,
-// Count() and the streams do follow links.
-
 namespace {
 
 bool IsRootPath(std::string_view path) { return path == "/"; }
-
-// True when `path` is `folder` or inside it.
-bool IsWithin(std::string_view path, std::string_view folder) {
-  if (IsRootPath(folder)) return true;
-  return path.substr(0, folder.size()) == folder &&
-         (path.size() == folder.size() || path[folder.size()] == '/');
-}
 
 // Absolute, with "." and ".." resolved lexically, no trailing separator.
 std::string Normalise(const std::filesystem::path& path) {
@@ -74,8 +39,16 @@ bool LstatIsDirectory(const std::string& path) {
 
 using FolderPtr = std::shared_ptr<CachedFolder>;
 
+// A plain entry name: one path component that names something inside.
+bool IsEntryName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
 // What copies of one item share.
-struct ItemState {
+struct FolderItem::State {
   std::string path;  // absolute and normalised
 
   // The folder that holds the item; for an item made from a path it is made
@@ -96,120 +69,53 @@ struct ItemState {
 
   // Path() as a std::filesystem::path, made when first asked.
   std::optional<std::filesystem::path> fsPath;
+
+  const FolderPtr& ParentFolder() {
+    if (!parent && !IsRootPath(path)) {
+      parent = folder ? folder->Parent()
+                      : std::make_shared<CachedFolder>(std::string(ParentPath(path)), false);
+    }
+    return parent;
+  }
+
+  const FolderPtr& OwnFolder() {
+    if (!folder) {
+      folder = std::make_shared<CachedFolder>(path, false);
+      folder->parent = parent;  // share the chain of ancestors
+    }
+    return folder;
+  }
+
+  bool IsDirectory() const { return listed ? directory : LstatIsDirectory(path); }
+
+  const mac_metadata::Carriers& Carriers() {
+    if (!carriersRead) {
+      if (CachedFolder* holder = ParentFolder().get()) {
+        const bool isFolder = IsDirectory();
+        carriers = holder->CarriersOf(PathBelow(path, holder->path), isFolder,
+                                      isFolder ? OwnFolder().get() : nullptr);
+      }
+      carriers.attributes = mac_metadata::AttributeNames::From(xattrs::List(path));
+      carriersRead = true;
+    }
+    return carriers;
+  }
+
+  const std::optional<FinderInfo>& Finder() {
+    if (!finderRead) {
+      finder = mac_metadata::ReadFinderInfo(path, Carriers());
+      finderRead = true;
+    }
+    return finder;
+  }
+
+  void ForgetMetadata() {
+    carriersRead = false;
+    carriers = mac_metadata::Carriers();
+    finderRead = false;
+    finder.reset();
+  }
 };
-
-}  // namespace
-
-struct FolderItem::State : ItemState {};
-
-namespace {
-
-const FolderPtr& ParentFolder(ItemState& state) {
-  if (!state.parent && !IsRootPath(state.path)) {
-    state.parent = state.folder
-                       ? state.folder->Parent()
-                       : std::make_shared<CachedFolder>(std::string(ParentPath(state.path)), false);
-  }
-  return state.parent;
-}
-
-const FolderPtr& OwnFolder(ItemState& state) {
-  if (!state.folder) {
-    state.folder = std::make_shared<CachedFolder>(state.path, false);
-    state.folder->parent = state.parent;  // share the chain of ancestors
-  }
-  return state.folder;
-}
-
-bool IsDirectory(const ItemState& state) {
-  if (state.listed) return state.directory;
-  return LstatIsDirectory(state.path);
-}
-
-// Answers the carrier lookups from the folders cached around one folder and
-// its item: the item itself, if any, the folder and those above, and the
-// carrier folders inside them.
-class CachedLookup {
- public:
-  CachedLookup(CachedFolder* near, ItemState* item) : item_(item), near_(near) {}
-
-  bool operator()(std::string_view folder, std::string_view name) {
-    CachedFolder* at = nullptr;
-    if (near_ && folder == near_->path) {
-      at = near_;  // the usual question: an entry beside the item
-    } else if (item_ && IsWithin(folder, item_->path)) {
-      // A folder asked about its own carriers is walked next: read rather
-      // than probed.
-      at = OwnFolder(*item_).get();
-      at->Current();
-    } else {
-      // Asked from the folder upward, so the climb goes one way; a longer
-      // path cannot hold a shorter one.
-      while (near_ && (near_->path.size() > folder.size() || !IsWithin(folder, near_->path)))
-        near_ = near_->Parent().get();
-      at = near_;
-    }
-    if (!at) return false;
-    std::string_view below = PathBelow(folder, at->path);
-    while (!below.empty()) {
-      const std::size_t slash = below.find('/');
-      at = &at->Inside(below.substr(0, slash));
-      below = slash == std::string_view::npos ? std::string_view() : below.substr(slash + 1);
-    }
-    return at->Contains(name);
-  }
-
- private:
-  ItemState* item_;
-  CachedFolder* near_;  // kept by the folder below it, or by the item
-};
-
-// Found once per folder for all its items, again after any folder was read.
-const mac_metadata::SidecarFolders& SidecarFoldersOf(CachedFolder& folder) {
-  if (!folder.sidecars || folder.sidecarsFoundAt != CachedFolder::Readings()) {
-    CachedLookup lookup(&folder, nullptr);
-    folder.sidecars = mac_metadata::SidecarFoldersOf(folder.path, std::ref(lookup));
-    folder.sidecarsFoundAt = CachedFolder::Readings();
-  }
-  return *folder.sidecars;
-}
-
-const mac_metadata::Carriers& CarriersOf(ItemState& state) {
-  if (!state.carriersRead) {
-    if (CachedFolder* parent = ParentFolder(state).get()) {
-      CachedLookup lookup(parent, &state);
-      state.carriers = mac_metadata::CarrierLocations(
-          parent->path, PathBelow(state.path, parent->path), IsDirectory(state),
-          SidecarFoldersOf(*parent), std::ref(lookup));
-    }
-    state.carriers.attributes = mac_metadata::AttributeNames::From(xattrs::List(state.path));
-    state.carriersRead = true;
-  }
-  return state.carriers;
-}
-
-const std::optional<FinderInfo>& FinderOf(ItemState& state) {
-  if (!state.finderRead) {
-    state.finder = mac_metadata::ReadFinderInfo(state.path, CarriersOf(state));
-    state.finderRead = true;
-  }
-  return state.finder;
-}
-
-void ForgetMetadata(ItemState& state) {
-  state.carriersRead = false;
-  state.carriers = mac_metadata::Carriers();
-  state.finderRead = false;
-  state.finder.reset();
-}
-
-// A plain entry name: one path component that names something inside.
-bool IsEntryName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
-}
-
-}  // namespace
 
 FolderItem::FolderItem(std::filesystem::path path) : state_(std::make_shared<State>()) {
   state_->path = Normalise(path);
@@ -228,13 +134,13 @@ FolderItem FolderItem::Child(const std::string& name) const {
   }
   auto state = std::make_shared<State>();
   state->path = JoinPath(state_->path, name);
-  state->parent = OwnFolder(*state_);
+  state->parent = state_->OwnFolder();
   return FolderItem(std::move(state));
 }
 
 FolderItem FolderItem::Parent() const {
   if (IsRootPath(state_->path)) return *this;
-  const FolderPtr& parent = ParentFolder(*state_);
+  const FolderPtr& parent = state_->ParentFolder();
   auto state = std::make_shared<State>();
   state->path = parent->path;
   state->folder = parent;
@@ -250,14 +156,14 @@ std::string FolderItem::Name() const {
 std::string FolderItem::AbsolutePath() const { return state_->path; }
 
 std::int32_t FolderItem::Count() const {
-  const DirectoryListing* listing = OwnFolder(*state_)->Refresh();
+  const DirectoryListing* listing = state_->OwnFolder()->Refresh();
   if (!listing) return 0;
   const std::size_t n = listing->Items().size();
   return n > static_cast<std::size_t>(INT32_MAX) ? INT32_MAX : static_cast<std::int32_t>(n);
 }
 
 FolderItem FolderItem::Item(std::int32_t i) const {
-  const FolderPtr& folder = OwnFolder(*state_);
+  const FolderPtr& folder = state_->OwnFolder();
   const DirectoryListing* listing = folder->Current();
   const std::size_t n = listing ? listing->Items().size() : 0;
   if (i < 1 || static_cast<std::size_t>(i) > n) {
@@ -284,30 +190,30 @@ std::optional<FileIdentity> FolderItem::Identity() const {
   return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-bool FolderItem::Directory() const { return IsDirectory(*state_); }
+bool FolderItem::Directory() const { return state_->IsDirectory(); }
 
 bool FolderItem::Visible() const {
   if (BaseName(state_->path).substr(0, 1) == ".") return false;
-  const std::optional<FinderInfo>& finder = FinderOf(*state_);
+  const std::optional<FinderInfo>& finder = state_->Finder();
   return !(finder && (finder->Flags() & FinderInfo::kIsInvisible));
 }
 
 std::string FolderItem::MacType() const {
-  if (IsDirectory(*state_)) return std::string();  // a folder has no type code
-  const std::optional<FinderInfo>& finder = FinderOf(*state_);
+  if (state_->IsDirectory()) return std::string();  // a folder has no type code
+  const std::optional<FinderInfo>& finder = state_->Finder();
   return finder ? finder->Type() : std::string();
 }
 
 std::string FolderItem::MacCreator() const {
-  if (IsDirectory(*state_)) return std::string();
-  const std::optional<FinderInfo>& finder = FinderOf(*state_);
+  if (state_->IsDirectory()) return std::string();
+  const std::optional<FinderInfo>& finder = state_->Finder();
   return finder ? finder->Creator() : std::string();
 }
 
 bool FolderItem::CreateAsFolder() const {
   if (::mkdir(state_->path.c_str(), 0777) == 0) {
     state_->listed = false;  // whatever the listing said stood here is gone
-    ForgetMetadata(*state_);
+    state_->ForgetMetadata();
     if (state_->parent) state_->parent->Changed();
     return true;
   }
@@ -328,11 +234,11 @@ std::unique_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool write) const {
 }
 
 std::optional<ResourceFork> FolderItem::OpenResourceFork() const {
-  return mac_metadata::ReadResourceFork(state_->path, CarriersOf(*state_));
+  return mac_metadata::ReadResourceFork(state_->path, state_->Carriers());
 }
 
 bool FolderItem::ExtensionVisible() const {
-  const std::optional<FinderInfo>& finder = FinderOf(*state_);
+  const std::optional<FinderInfo>& finder = state_->Finder();
   return !(finder && (finder->Flags() & FinderInfo::kHasHiddenExtension));
 }
 void FolderItem::SetExtensionVisible(bool visible) const {
@@ -357,7 +263,7 @@ void FolderItem::SetExtensionVisible(bool visible) const {
   } else {
     xattrs::Set(state_->path, mac_metadata::kFinderInfoAttribute, info.Bytes());
   }
-  ForgetMetadata(*state_);
+  state_->ForgetMetadata();
 #else
   // Elsewhere the Finder flags live in carriers that belong to other programs
   // (sidecars, Netatalk's and Samba's records): nothing on disk changes.

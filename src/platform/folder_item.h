@@ -52,7 +52,8 @@ class FolderItem {
   // nullopt when nothing can be looked at there. Asked afresh every time.
   std::optional<FileIdentity> Identity() const;
   // A folder; a symbolic link is not one, even to a folder, so that a walk
-  // over Item() always ends.
+  // over Item() always ends. (Metadata, Count() and the streams do follow
+  // links.)
   bool Directory() const;
   // False when the name starts with "." or the Finder flags carry 0x4000.
   bool Visible() const;

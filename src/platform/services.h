@@ -1,7 +1,7 @@
 #pragma once
 // What the core needs of the user interface and the desktop: dialogs, the
 // beep, the screen, opening addresses and documents, and the cooperative
-// yield. The Qt shell implements it; tests and the bench install doubles.
+// yield. The Qt shell implements it, so the core never depends on Qt.
 
 #include <cstdint>
 #include <filesystem>
@@ -63,7 +63,7 @@ class Services {
 
 // Shows, opens and sounds nothing: every dialog gives its cancel button (file
 // dialogs: nullopt), nothing opens (false) and the screen is 900 pixels
-// high. The stand-in until a shell installs its own, and a base for doubles
+// high. The stand-in until a shell installs its own, and a base for services
 // that answer only a few calls.
 class SilentServices : public Services {
  public:

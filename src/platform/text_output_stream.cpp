@@ -11,9 +11,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/file_descriptor.h"
 #include "platform/system_error_text.h"
 
 namespace {
@@ -61,7 +63,7 @@ std::filesystem::path TemporaryTemplate(const std::filesystem::path& finalPath) 
 struct TextOutputStream::State {
   std::filesystem::path finalPath;
   std::filesystem::path temporaryPath;
-  int fd = -1;
+  FileDescriptor fd;
   bool temporaryExists = false;
   bool closed = false;
   std::string buffer;
@@ -74,8 +76,8 @@ struct TextOutputStream::State {
   // A write that fails leaves nothing worth keeping: the temporary goes.
   void WriteAll(std::string_view bytes) {
     while (!bytes.empty()) {
-      const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-      if (n < 0 && errno == EINTR) continue;
+      const ssize_t n =
+          RetryOnInterrupt([&] { return ::write(fd.Get(), bytes.data(), bytes.size()); });
       if (n <= 0) FailAndRemove(kCannotWrite, n < 0 ? errno : ENOSPC);
       bytes.remove_prefix(static_cast<std::size_t>(n));
     }
@@ -86,13 +88,8 @@ struct TextOutputStream::State {
     Fail(what, finalPath, error);
   }
 
-  void CloseDescriptor() {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-  }
-
   void RemoveTemporary() {
-    CloseDescriptor();
+    fd.Close();
     if (temporaryExists) ::unlink(temporaryPath.c_str());
     temporaryExists = false;
     closed = true;
@@ -103,18 +100,19 @@ std::unique_ptr<TextOutputStream> TextOutputStream::Create(const std::filesystem
   std::string pattern = TemporaryTemplate(finalPath).string();
   // mkostemp creates with O_EXCL: a link planted at the temporary name is
   // never followed.
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) Fail(kCannotCreate, finalPath, errno);
+  FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
+  if (!fd.IsOpen()) Fail(kCannotCreate, finalPath, errno);
   std::unique_ptr<TextOutputStream> stream(new TextOutputStream());
   stream->state_ = std::make_unique<State>();
   State& state = *stream->state_;
   state.finalPath = finalPath;
   state.temporaryPath = pattern;
-  state.fd = fd;
+  state.fd = std::move(fd);
   state.temporaryExists = true;
   state.buffer.reserve(kBufferSize);
   // mkstemp makes files 0600; give the mode a plain creat() would have.
-  if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0) state.FailAndRemove(kCannotCreate, errno);
+  if (::fchmod(state.fd.Get(), 0666 & ~CurrentUmask()) != 0)
+    state.FailAndRemove(kCannotCreate, errno);
   return stream;
 }
 
@@ -148,10 +146,8 @@ void TextOutputStream::Close() {
   if (state.closed) return;
   state.Flush();
   // The data must be on disk before the rename makes it the file's content.
-  if (::fsync(state.fd) != 0) state.FailAndRemove(kCannotWrite, errno);
-  const int fd = state.fd;
-  state.fd = -1;
-  if (::close(fd) != 0) state.FailAndRemove(kCannotWrite, errno);
+  if (::fsync(state.fd.Get()) != 0) state.FailAndRemove(kCannotWrite, errno);
+  if (const int error = state.fd.Close(); error != 0) state.FailAndRemove(kCannotWrite, error);
   state.closed = true;
 }
 

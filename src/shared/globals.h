@@ -38,5 +38,6 @@ bool gFileMatch(const FolderItem& file, const std::string& creator, const std::s
 // significant); a field that includes bit 31 comes back sign-extended.
 std::int32_t gBitR(std::int32_t value, std::int32_t start, std::int32_t count);
 
-// Clears every global above back to its start-of-run value (program end, tests).
+// Clears every global above back to its start-of-run value: what a run
+// holds is released at program end, and a later run starts clean.
 void gReleaseGlobals();

@@ -32,7 +32,7 @@ constexpr std::int32_t kMaxLongString = 1 << 20;
 // that one past the arrays' ends cannot shift what follows; only the entries
 // that have a slot are stored.
 void ReadPrefs(LegacyDocumentReader& reader) {
-  reader.ReadShortString({Kind::Header});  // its content is not tested
+  reader.ReadShortString({Kind::Header});  // its content is not checked
   const std::int32_t numberCount = reader.ReadLong({Kind::PrefCount});
   for (std::int32_t i = 0; i < numberCount; ++i) {
     const std::int32_t value = DoubleToInt32(Val(reader.ReadShortString({Kind::PrefNumber, i})));

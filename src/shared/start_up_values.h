@@ -12,7 +12,7 @@ void InitVal();
 // leaves the settings as they were, a file that ends early keeps what was
 // read before the end, entries past the arrays are read and ignored.
 void LoadPref();
-// The same reader on a given file (the bench's --legacy-prefs).
+// The same reader on a given file.
 void LoadPrefFrom(const FolderItem& file);
 
 // ~/Library/Preferences on macOS, $XDG_CONFIG_HOME (default ~/.config) elsewhere.

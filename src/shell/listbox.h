@@ -6,8 +6,7 @@
 // QStandardItemModel::appendRow: column 0 holds the document's name with the
 // row picture as its Qt::DecorationRole icon, column 1 the kind, column 2 the
 // absolute path text; nothing hidden is stored with a row. AddRow and SetCell
-// do exactly that; a bench can fill a bare QStandardItemModel the same way
-// without any widget, or make a Listbox with no window around it.
+// do exactly that, so the model alone says what the list shows.
 
 #include <QIcon>
 #include <QStandardItemModel>

@@ -9,8 +9,8 @@
 // The folder "Resources" beside the folder that holds the executable (in a
 // macOS bundle, Contents/Resources). Empty when it does not exist.
 QString ResourcesFolder();
-// Points ResourcesFolder elsewhere (tests); an empty text restores the
-// folder beside the executable.
+// Points ResourcesFolder at `folder`; an empty text restores the folder
+// beside the executable.
 void SetResourcesFolder(const QString& folder);
 
 // Null pixmaps when the picture could not be read.

@@ -93,6 +93,20 @@ TEST(FolderItem, DeepWalkWithFewDescriptorsLeft) {
   EXPECT_EQ(counted, 65);
 }
 
+// Where a folder's sidecars may be is looked for again once the folder has
+// changed: a zip unpacked into it after a first look is seen on the next.
+TEST(FolderItem, SidecarFoldersAreFoundAgainAfterAChange) {
+  TempFolder dir;
+  WriteBytes(dir / "doc", "");
+  FolderItem folder(dir.path());
+  ASSERT_EQ(folder.Count(), 1);
+  EXPECT_EQ(folder.Item(1).MacCreator(), "");
+  fs::create_directory(dir / "__MACOSX");
+  WriteBytes(dir / "__MACOSX" / "._doc", SidecarBytes(std::nullopt));
+  ASSERT_EQ(folder.Count(), 1);
+  EXPECT_EQ(folder.Item(1).MacCreator(), "qZt5");
+}
+
 // ----------------------------------------------- Carriers and precedence
 //
 // The item is <root>/a/b/doc. Each row puts carriers of it; for each value the

@@ -1,8 +1,8 @@
 #pragma once
 // The folder scan's walk: depth-first, in each folder's own item order,
 // entering visible folders only, handing on every file whose creator and type
-// codes mark a legacy list document. Used by the main window's MakeList and
-// by the scan bench. No Qt: it is built into a core library of its own.
+// codes mark a legacy list document. Used by the main window's MakeList.
+// No Qt: it is built into a core library of its own.
 
 #include <functional>
 #include <set>
