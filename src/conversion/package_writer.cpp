@@ -2,13 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/errors.h"
+#include "platform/file_descriptor.h"
 #include "platform/system_error_text.h"
 #include "platform/text_output_stream.h"
 
@@ -38,9 +38,9 @@ fs::path KeepOld(const fs::path& path) {
   if (!fs::exists(status) || fs::is_directory(status)) return {};
   std::string backup =
       (path.parent_path() / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
-  const int fd = ::mkostemp(backup.data(), O_CLOEXEC);  // a name nothing else has
-  if (fd < 0) FailToKeep(path, errno);
-  ::close(fd);
+  FileDescriptor reserved(::mkostemp(backup.data(), O_CLOEXEC));  // a name nothing else has
+  if (!reserved.IsOpen()) FailToKeep(path, errno);
+  reserved.Close();
   fs::remove(backup, ignored);
   fs::create_hard_link(path, backup, error);
   if (error) {
