@@ -69,15 +69,24 @@ class AppTest : public QObject {
     QCOMPARE(services.cautions.at(0).window, static_cast<::Window*>(Window1()));
   }
 
+  // Each caution of Help's own is a sheet on the main window; with no
+  // window the document's stands alone, and none is made for it.
   void helpThatCannotOpenItsDocumentOrTheHomePageSaysSo() {
     ScriptedServices services;
     services.opens = false;
+    ReleaseWindow1();
+    Command("HelpReadme")->trigger();
+    QVERIFY(!ExistingWindow1());
+    Window1();
     Command("HelpManual")->trigger();
     Command("HelpHome")->trigger();  // the question, answered "接続する"
-    QCOMPARE(services.log.size(), std::size_t{5});
-    QCOMPARE(services.log[1], std::string("caution 「簡易マニュアル.rtf」を開けませんでした。"));
-    QCOMPARE(services.log[4], std::string("caution ホームページを開けませんでした。"));
-    QVERIFY(services.cautions[2].explanation.find(kHomePageAddress) != std::string::npos);
+    QCOMPARE(services.log.size(), std::size_t{7});
+    QCOMPARE(services.log[3], std::string("caution 「簡易マニュアル.rtf」を開けませんでした。"));
+    QCOMPARE(services.log[6], std::string("caution ホームページを開けませんでした。"));
+    QVERIFY(services.cautions[3].explanation.find(kHomePageAddress) != std::string::npos);
+    const std::vector<::Window*> over = {services.cautions[0].window, services.cautions[1].window,
+                                         services.cautions[3].window};
+    QCOMPARE(over, (std::vector<::Window*>{nullptr, Window1(), Window1()}));
   }
 
   void legacyPreferencesAreReadWhenTheWindowOpens() {
