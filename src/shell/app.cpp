@@ -38,8 +38,10 @@ bool App::OpenHelpDocument(const QString& name) {
   if (resources.isEmpty() || !QFileInfo(path).isFile()) {
     CurrentServices().MsgBox("File Not Found.");
   } else if (!CurrentServices().Launch(ToPath(path))) {
+    // Over the main window, like the home page's messages; the document
+    // commands need no window, and without one the caution stands alone.
     gCautionDlg1(
-        nullptr, "「" + ToUtf8(name) + "」を開けませんでした。",
+        ExistingWindow1(), "「" + ToUtf8(name) + "」を開けませんでした。",
         "書類：" + ToUtf8(path) + "\n理由：この書類を開くアプリケーションを起動できませんでした。");
   }
   return true;

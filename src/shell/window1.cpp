@@ -216,4 +216,8 @@ class Window1* Window1() {
   return gWindow1;
 }
 
+class Window1* ExistingWindow1() {
+  return gWindow1;
+}
+
 void ReleaseWindow1() { delete gWindow1.data(); }

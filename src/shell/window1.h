@@ -88,5 +88,7 @@ class Window1 : public QMainWindow, public ::Window {
 // The main window: the one the program holds, made (and opened) when there
 // is none.
 class Window1* Window1();
+// The main window when the program holds one; never makes one.
+class Window1* ExistingWindow1();
 // Destroys the main window the program holds (at exit).
 void ReleaseWindow1();
