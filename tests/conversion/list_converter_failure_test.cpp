@@ -45,9 +45,9 @@ TEST_F(ListConverterFailureTest, EveryTruncationIsRefusedAndLeavesNothingBehind)
 }
 
 // Each reason names the field, or the file and the system's reason in
-// Japanese, and where. Documents that claim gigabytes (sparse files: they
-// cost no disk) are judged from their lengths: a cell longer than 16 MiB is
-// refused at once.
+// Japanese, and where, counting the first byte as 1. Documents that claim
+// gigabytes (sparse files: they cost no disk) are judged from their lengths:
+// a cell longer than 16 MiB is refused at once.
 TEST_F(ListConverterFailureTest, RefusedDocumentsSayWhy) {
   const auto sized = [](int numbers, int strings, const char* columns = "0") {
     Document d = Document::WithTable({}, {});
@@ -56,39 +56,43 @@ TEST_F(ListConverterFailureTest, RefusedDocumentsSayWhy) {
     d.prefStrings.resize(strings, "s");
     return d.Bytes();
   };
+  // Preference blocks of 20 bytes: the header "T:1" (4), the count (4), four
+  // numbers of one digit (8), no strings (4).
   const std::string negativeName =
       Document::WithTable({{0, "A", 0}}, {}).PrefBlockBytes() + Long(0) + Long(-2);
+  const std::string longNames =
+      Document::WithTable({{0, std::string(4 << 20, 'n'), 0}, {0, "0123456789", 0}}, {}).Bytes();
   const Document oneRow = Document::WithTable({{0, "A", 0}, {0, "B", 0}}, {{"x"}});
   mac_bytes::WriteClaimingDocument(scratch / "cell", oneRow, 0x7FFFFFFF);
   mac_bytes::WriteClaimingDocument(scratch / "over", oneRow, (16 << 20) + 1);
   fs::create_symlink("loop", scratch / "loop");
-  const std::pair<std::string, std::string> rows[] = {// name, bytes ("": written above or none)
-                                                      {"numbers", sized(52, 0)},
-                                                      {"strings", sized(4, 22)},
-                                                      {"wide", sized(4, 0, "65537")},
-                                                      {"name", negativeName},
-                                                      {"cell", ""},
-                                                      {"over", ""},
-                                                      {"gone", ""},
-                                                      {"loop", ""}};
-  const std::string reasons[] = {
-      "プリファレンス数値が52個あり、読み込める51個を超えています。",
-      "プリファレンス文字列が22個あり、読み込める21個を超えています。",
-      "列が65537列あり、読み込める65536列を超えています。",
-      "1列目の列名の長さが負の値（-2）です（先頭から" + std::to_string(negativeName.size() - 4) +
-          "バイト目）。",
-      "1行目・2列目のセルが長すぎます（2147483647バイト、読み込めるのは16777216バイトまで）（先頭"
-      "から" +
-          std::to_string(oneRow.Bytes().size()) + "バイト目）。",
-      "（16777217バイト、",
-      "ファイル「" + (scratch / "gone").string() +
-          "」を開けませんでした（ファイルまたはフォルダが見つかりません）。",
-      "（シンボリックリンクが循環しているか"};
-  for (std::size_t i = 0; i < std::size(rows); ++i) {
-    const auto& [name, bytes] = rows[i];
+  const struct {
+    std::string name, bytes;  // bytes "": written above, or none
+    std::string reason;
+  } rows[] = {
+      {"numbers", sized(52, 0),  // the count after the header
+       "プリファレンス数値が52個あり、読み込める51個を超えています（先頭から5バイト目）。"},
+      {"strings", sized(4, 22),
+       "プリファレンス文字列が22個あり、読み込める21個を超えています（先頭から17バイト目）。"},
+      {"wide", sized(4, 0, "65537"),  // preference number 2, after "0"
+       "列が65537列あり、読み込める65536列を超えています（先頭から11バイト目）。"},
+      {"name", negativeName,  // after the info word
+       "1列目の列名の長さが負の値（-2）です（先頭から25バイト目）。"},
+      {"names", longNames,  // 20 + 4 + 4 + 4 MiB + 4
+       "1列目から2列目までの列名が合わせて4194314バイトあり、読み込める4194304バイトを超えていま"
+       "す（先頭から4194337バイト目）。"},
+      {"cell", "",  // 20 + two columns (18) + two colours (8) + "x" (5)
+       "1行目・2列目のセルが長すぎます（2147483647バイト、読み込めるのは16777216バイトまで）（先"
+       "頭から52バイト目）。"},
+      {"over", "", "（16777217バイト、"},
+      {"gone", "",
+       "ファイル「" + (scratch / "gone").string() +
+           "」を開けませんでした（ファイルまたはフォルダが見つかりません）。"},
+      {"loop", "", "（シンボリックリンクが循環しているか"}};
+  for (const auto& [name, bytes, reason] : rows) {
     const FolderItem source =
         bytes.empty() ? FolderItem(scratch / name) : WriteDocument(name, bytes);
-    EXPECT_NE(Refused(source, PackageOf(source)).find(reasons[i]), std::string::npos) << name;
+    EXPECT_NE(Refused(source, PackageOf(source)).find(reason), std::string::npos) << name;
   }
 }
 
