@@ -116,7 +116,7 @@ std::string ListConverter::ReadPreferenceBlock(LegacyDocumentReader& reader) {
     pPrefS[i] = reader.ReadShortString({Kind::PrefString, i});
     YieldToUI();
   }
-  return NthField(header, ":", 2);
+  return std::string(NthField(header, ":", 2));
 }
 
 void ListConverter::FileConvPref(LineSink& out) const { WritePref(pPref, pPrefS, gPref, out); }
@@ -186,7 +186,7 @@ bool ListConverter::CheckMulti(const FolderItem& file) {
   try {
     const std::unique_ptr<BinaryStream> stream = file.OpenAsBinaryFile(false);
     LegacyDocumentReader reader(*stream);
-    const std::string version = NthField(reader.ReadShortString({Kind::Header}), ":", 2);
+    const std::string version(NthField(reader.ReadShortString({Kind::Header}), ":", 2));
     // Preference number 3 only where the document has one.
     if (reader.ReadLong({Kind::PrefCount}) < 4) return false;
     std::string third;
