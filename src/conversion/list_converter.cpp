@@ -9,6 +9,7 @@
 #include "platform/binary_stream.h"
 #include "platform/errors.h"
 #include "platform/folder_item.h"
+#include "platform/heap_trim.h"
 #include "platform/resource_fork.h"
 #include "platform/services.h"
 #include "platform/string_helpers.h"
@@ -50,9 +51,12 @@ std::string ReasonOf(const std::exception& e) {
 ListConverter::ListConverter(Window* window) : window_(window) {}
 
 bool ListConverter::FileConv(const FolderItem& source, const FolderItem& target) {
-  pCinfo.clear();
-  pCname.clear();
-  pCcolor.clear();
+  // The last document's lists go with their storage, and their memory goes
+  // back to the system, so that they add nothing to this document's peak.
+  pCinfo = std::vector<std::int32_t>();
+  pCname = std::vector<std::string>();
+  pCcolor = std::vector<std::int32_t>();
+  ReturnFreedMemory();
   // Whatever goes wrong inside one conversion, memory running out included,
   // ends here as a caution; the package writer and the streams have already
   // removed what they made on the way out.
