@@ -46,10 +46,22 @@ void WritePlistTail(LineSink& out) {
 
 void WriteKey(LineSink& out, std::string_view key) { WriteElement(out, "key", key); }
 
-void WriteInteger(LineSink& out, std::int64_t value) { WriteElement(out, "integer", Str(value)); }
-
-void WriteReal(LineSink& out, std::int64_t value) { WriteElement(out, "real", Str(value)); }
-
-void WriteRealText(LineSink& out, std::string_view text) { WriteEscapedElement(out, "real", text); }
-
-void WriteString(LineSink& out, std::string_view text) { WriteEscapedElement(out, "string", text); }
+void WritePlistEntries(LineSink& out, std::span<const PlistEntry> entries) {
+  for (const PlistEntry& entry : entries) {
+    WriteKey(out, entry.key);
+    switch (entry.kind) {
+      case PlistEntry::Integer:
+        WriteElement(out, "integer", Str(entry.number));
+        break;
+      case PlistEntry::Real:
+        WriteElement(out, "real", Str(entry.number));
+        break;
+      case PlistEntry::RealText:
+        WriteEscapedElement(out, "real", entry.text);
+        break;
+      case PlistEntry::String:
+        WriteEscapedElement(out, "string", entry.text);
+        break;
+    }
+  }
+}
