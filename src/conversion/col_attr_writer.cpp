@@ -12,31 +12,23 @@ namespace {
 // One column's dict; the keys in ASCII order.
 void WriteColumn(std::int32_t info, const std::string& name, std::int32_t colour, LineSink& out) {
   const ColourParts rgb = SplitColourWord(colour);  // red high, blue low
+  const PlistEntry entries[] = {
+      {"columnAlign", PlistEntry::Integer, gBitR(info, 0, 4)},
+      {"columnAuto", PlistEntry::Integer, gBitR(info, 15, 1)},
+      {"columnBold", PlistEntry::Integer, gBitR(info, 4, 1)},
+      {"columnColorBlue", PlistEntry::Real, rgb.low},
+      {"columnColorGreen", PlistEntry::Real, rgb.middle},
+      {"columnColorRed", PlistEntry::Real, rgb.high},
+      {"columnItalic", PlistEntry::Integer, gBitR(info, 5, 1)},
+      {"columnKind", PlistEntry::Integer, gBitR(info, 7, 2)},
+      {"columnName", PlistEntry::String, 0, name},
+      {"columnNumb", PlistEntry::Integer, gBitR(info, 9, 6)},
+      {"columnUline", PlistEntry::Integer, gBitR(info, 6, 1)},
+      // signed: bit 31 set gives a negative width
+      {"columnWidth", PlistEntry::Real, gBitR(info, 16, 16)},
+  };
   out.WriteLine("<dict>");
-  WriteKey(out, "columnAlign");
-  WriteInteger(out, gBitR(info, 0, 4));
-  WriteKey(out, "columnAuto");
-  WriteInteger(out, gBitR(info, 15, 1));
-  WriteKey(out, "columnBold");
-  WriteInteger(out, gBitR(info, 4, 1));
-  WriteKey(out, "columnColorBlue");
-  WriteReal(out, rgb.low);
-  WriteKey(out, "columnColorGreen");
-  WriteReal(out, rgb.middle);
-  WriteKey(out, "columnColorRed");
-  WriteReal(out, rgb.high);
-  WriteKey(out, "columnItalic");
-  WriteInteger(out, gBitR(info, 5, 1));
-  WriteKey(out, "columnKind");
-  WriteInteger(out, gBitR(info, 7, 2));
-  WriteKey(out, "columnName");
-  WriteString(out, name);
-  WriteKey(out, "columnNumb");
-  WriteInteger(out, gBitR(info, 9, 6));
-  WriteKey(out, "columnUline");
-  WriteInteger(out, gBitR(info, 6, 1));
-  WriteKey(out, "columnWidth");
-  WriteReal(out, gBitR(info, 16, 16));  // signed: bit 31 set gives a negative width
+  WritePlistEntries(out, entries);
   out.WriteLine("</dict>");
 }
 

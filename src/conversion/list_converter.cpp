@@ -1,6 +1,5 @@
 #include "list_converter.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <new>
 
@@ -10,6 +9,7 @@
 #include "platform/binary_stream.h"
 #include "platform/errors.h"
 #include "platform/folder_item.h"
+#include "platform/heap_trim.h"
 #include "platform/resource_fork.h"
 #include "platform/services.h"
 #include "platform/string_helpers.h"
@@ -32,7 +32,7 @@ const std::string kUTF8 = "UTF-8";
 // a time, but every column's name is held until `colAttr` is written.
 constexpr std::int32_t kMaxCell = 16 << 20;  // bytes in one cell
 constexpr std::int32_t kMaxColumns = 65536;
-constexpr std::int64_t kMaxColumnNames = 4 << 20;  // bytes in all names together
+constexpr std::int32_t kMaxColumnNames = 4 << 20;  // bytes in all names together
 
 // The reason shown for a failure. The core's own errors say it in Japanese;
 // the standard library's are put in Japanese here.
@@ -51,9 +51,12 @@ std::string ReasonOf(const std::exception& e) {
 ListConverter::ListConverter(Window* window) : window_(window) {}
 
 bool ListConverter::FileConv(const FolderItem& source, const FolderItem& target) {
-  pCinfo.clear();
-  pCname.clear();
-  pCcolor.clear();
+  // The last document's lists go with their storage, and their memory goes
+  // back to the system, so that they add nothing to this document's peak.
+  pCinfo = std::vector<std::int32_t>();
+  pCname = std::vector<std::string>();
+  pCcolor = std::vector<std::int32_t>();
+  ReturnFreedMemory();
   // Whatever goes wrong inside one conversion, memory running out included,
   // ends here as a caution; the package writer and the streams have already
   // removed what they made on the way out.
@@ -96,43 +99,57 @@ std::string ListConverter::ReadPreferenceBlock(LegacyDocumentReader& reader) {
   // was converted before it.
   pPref.fill(0);
   pPrefS.fill(std::string());
+  columnCountAt_ = 0;
   const std::string header = reader.ReadShortString({Kind::Header});
+  const std::uint64_t numbersAt = reader.Position();
   const std::int32_t numbers = reader.ReadLong({Kind::PrefCount});
   if (numbers > static_cast<std::int32_t>(pPref.size())) {
-    throw OutOfBoundsException("プリファレンス数値が" + Str(numbers) + "個あり、読み込める" +
-                               Str(static_cast<std::int64_t>(pPref.size())) + "個を超えています。");
+    throw ReadError("プリファレンス数値が" + Str(numbers) + "個あり、読み込める" +
+                        Str(static_cast<std::int64_t>(pPref.size())) + "個を超えています",
+                    numbersAt);
   }
   for (std::int32_t i = 0; i < numbers; ++i) {
+    if (i == 1) columnCountAt_ = reader.Position();
     pPref[i] = DoubleToInt32(Val(reader.ReadShortString({Kind::PrefNumber, i})));
     YieldToUI();
   }
+  const std::uint64_t stringsAt = reader.Position();
   const std::int32_t strings = reader.ReadLong({Kind::StringCount});
   if (strings > static_cast<std::int32_t>(pPrefS.size())) {
-    throw OutOfBoundsException("プリファレンス文字列が" + Str(strings) + "個あり、読み込める" +
-                               Str(static_cast<std::int64_t>(pPrefS.size())) +
-                               "個を超えています。");
+    throw ReadError("プリファレンス文字列が" + Str(strings) + "個あり、読み込める" +
+                        Str(static_cast<std::int64_t>(pPrefS.size())) + "個を超えています",
+                    stringsAt);
   }
   for (std::int32_t i = 0; i < strings; ++i) {
     pPrefS[i] = reader.ReadShortString({Kind::PrefString, i});
     YieldToUI();
   }
-  return NthField(header, ":", 2);
+  return std::string(NthField(header, ":", 2));
 }
 
 void ListConverter::FileConvPref(LineSink& out) const { WritePref(pPref, pPrefS, gPref, out); }
 
 void ListConverter::ReadColumns(LegacyDocumentReader& reader, std::int32_t columnCount) {
   if (columnCount > kMaxColumns) {
-    throw OutOfBoundsException("列が" + Str(columnCount) + "列あり、読み込める" + Str(kMaxColumns) +
-                               "列を超えています。");
+    throw ReadError(
+        "列が" + Str(columnCount) + "列あり、読み込める" + Str(kMaxColumns) + "列を超えています",
+        columnCountAt_);
   }
-  std::int64_t namesLeft = kMaxColumnNames;
+  // A name is judged by its length before its bytes are read: alone it may
+  // take the whole allowance, together with the names before it no more.
+  std::int64_t namesTotal = 0;
+  std::string name;
   for (std::int32_t i = 0; i < columnCount; ++i) {
     pCinfo.push_back(reader.ReadLong({Kind::ColumnInfo, i}));
-    const std::string name = reader.ReadLongString(
-        {Kind::ColumnName, i},
-        static_cast<std::int32_t>(std::min<std::int64_t>(namesLeft, kMaxCell)));
-    namesLeft -= static_cast<std::int64_t>(name.size());
+    const std::uint64_t nameAt = reader.Position();
+    const std::int32_t length = reader.ReadLength({Kind::ColumnName, i}, kMaxColumnNames);
+    namesTotal += length;
+    if (namesTotal > kMaxColumnNames) {
+      throw ReadError("1列目から" + Str(i + 1) + "列目までの列名が合わせて" + Str(namesTotal) +
+                          "バイトあり、読み込める" + Str(kMaxColumnNames) + "バイトを超えています",
+                      nameAt);
+    }
+    reader.ReadBytes(length, name);
     pCname.push_back(gEncText(name, kShiftJIS, kUTF8));
     YieldToUI();
   }
@@ -177,7 +194,7 @@ bool ListConverter::CheckMulti(const FolderItem& file) {
   try {
     const std::unique_ptr<BinaryStream> stream = file.OpenAsBinaryFile(false);
     LegacyDocumentReader reader(*stream);
-    const std::string version = NthField(reader.ReadShortString({Kind::Header}), ":", 2);
+    const std::string version(NthField(reader.ReadShortString({Kind::Header}), ":", 2));
     // Preference number 3 only where the document has one.
     if (reader.ReadLong({Kind::PrefCount}) < 4) return false;
     std::string third;

@@ -68,4 +68,7 @@ class ListConverter {
   void ReadColumns(LegacyDocumentReader& reader, std::int32_t columnCount);
 
   Window* window_;
+  // Where the column count (preference number 2) begins, in bytes from the
+  // start of the document; 0 when the document has none.
+  std::uint64_t columnCountAt_ = 0;
 };

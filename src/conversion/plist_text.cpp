@@ -7,6 +7,7 @@
 
 namespace {
 
+// A line of a short text of our own: a key, or a number we formatted.
 void WriteElement(LineSink& out, std::string_view tag, std::string_view text) {
   std::string line;
   line.reserve(2 * tag.size() + text.size() + 5);
@@ -14,6 +15,18 @@ void WriteElement(LineSink& out, std::string_view tag, std::string_view text) {
   line.append(text);
   line.append("</").append(tag).append(">");
   out.WriteLine(line);
+}
+
+// A line of text from the document, which may be megabytes long: escaped
+// straight into `out`, never held whole.
+void WriteEscapedElement(LineSink& out, std::string_view tag, std::string_view text) {
+  out.Write("<");
+  out.Write(tag);
+  out.Write(">");
+  WriteXmlText(out, text);
+  out.Write("</");
+  out.Write(tag);
+  out.WriteLine(">");
 }
 
 }  // namespace
@@ -33,14 +46,22 @@ void WritePlistTail(LineSink& out) {
 
 void WriteKey(LineSink& out, std::string_view key) { WriteElement(out, "key", key); }
 
-void WriteInteger(LineSink& out, std::int64_t value) { WriteElement(out, "integer", Str(value)); }
-
-void WriteReal(LineSink& out, std::int64_t value) { WriteElement(out, "real", Str(value)); }
-
-void WriteRealText(LineSink& out, std::string_view text) {
-  WriteElement(out, "real", XmlText(text));
-}
-
-void WriteString(LineSink& out, std::string_view text) {
-  WriteElement(out, "string", XmlText(text));
+void WritePlistEntries(LineSink& out, std::span<const PlistEntry> entries) {
+  for (const PlistEntry& entry : entries) {
+    WriteKey(out, entry.key);
+    switch (entry.kind) {
+      case PlistEntry::Integer:
+        WriteElement(out, "integer", Str(entry.number));
+        break;
+      case PlistEntry::Real:
+        WriteElement(out, "real", Str(entry.number));
+        break;
+      case PlistEntry::RealText:
+        WriteEscapedElement(out, "real", entry.text);
+        break;
+      case PlistEntry::String:
+        WriteEscapedElement(out, "string", entry.text);
+        break;
+    }
+  }
 }

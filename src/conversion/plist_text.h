@@ -3,6 +3,7 @@
 // per line, no indentation, LF after every line.
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "line_sink.h"
@@ -14,11 +15,22 @@ void WritePlistTail(LineSink& out);
 
 // "<key>KEY</key>"; keys are our own ASCII names or decimal numbers.
 void WriteKey(LineSink& out, std::string_view key);
-// "<integer>N</integer>" and "<real>N</real>", N as plain decimal; the
-// successor reads whole numbers in <real> too.
-void WriteInteger(LineSink& out, std::int64_t value);
-void WriteReal(LineSink& out, std::int64_t value);
-// "<real>TEXT</real>" for a number the document gave as text; escaped.
-void WriteRealText(LineSink& out, std::string_view text);
-// "<string>TEXT</string>", TEXT UTF-8; escaped.
-void WriteString(LineSink& out, std::string_view text);
+
+// A key line and its value line. Numbers are written as plain decimal, in
+// <real> too (the successor reads whole numbers there); text is escaped
+// as it is written, and must outlive the entry.
+struct PlistEntry {
+  enum Kind {
+    Integer,   // "<integer>N</integer>"
+    Real,      // "<real>N</real>"
+    RealText,  // "<real>TEXT</real>": a number the document gave as text
+    String,    // "<string>TEXT</string>", TEXT UTF-8
+  };
+  std::string_view key;
+  Kind kind;
+  std::int64_t number = 0;
+  std::string_view text = {};
+};
+
+// The lines of each entry, in the order given.
+void WritePlistEntries(LineSink& out, std::span<const PlistEntry> entries);

@@ -1,7 +1,5 @@
 #include "pref_writer.h"
 
-#include <vector>
-
 #include "colour_word.h"
 #include "plist_text.h"
 #include "shared/text_enco.h"
@@ -15,14 +13,6 @@ std::int32_t CellLine(std::int32_t slot) {
   return line < 0 ? 0 : line;
 }
 
-struct Entry {
-  enum Kind { Integer, Real, String };
-  const char* key;
-  Kind kind;
-  std::int64_t number;
-  std::string text = {};
-};
-
 }  // namespace
 
 void WritePref(const std::array<std::int32_t, 51>& pPref, const std::array<std::string, 21>& pPrefS,
@@ -31,31 +21,27 @@ void WritePref(const std::array<std::int32_t, 51>& pPref, const std::array<std::
   // other way round.
   const ColourParts background = SplitColourWord(pPref[19]);
   const ColourParts highlight = SplitColourWord(pPref[22]);
-  const std::vector<Entry> entries = {
-      {"bgClrBlue", Entry::Real, background.high},
-      {"bgClrCng", Entry::Integer, pPref[17]},
-      {"bgClrGreen", Entry::Real, background.middle},
-      {"bgClrOdd", Entry::Integer, pPref[18]},
-      {"bgClrRed", Entry::Real, background.low},
-      {"cellFontName", Entry::String, 0, gEncText(pPrefS[0], "Shift-JIS", "UTF-8")},
-      {"cellFontSize", Entry::Integer, pPref[50]},
-      {"cellLineH", Entry::Integer, CellLine(pPref[15])},
-      {"cellLineV", Entry::Integer, CellLine(pPref[16])},
-      {"headerKind", Entry::Integer, pPref[20]},
-      {"hiClrBlue", Entry::Real, highlight.low},
-      {"hiClrCng", Entry::Integer, pPref[21]},
-      {"hiClrGreen", Entry::Real, highlight.middle},
-      {"hiClrRed", Entry::Real, highlight.high},
-      {"rowKind", Entry::Integer, pPref[3]},
-      {"scrollKind", Entry::Integer, gPref[21]},
-      {"winGeo", Entry::Integer, gPref[22] == 0 ? 1 : 0},
+  const std::string fontName = gEncText(pPrefS[0], "Shift-JIS", "UTF-8");
+  const PlistEntry entries[] = {
+      {"bgClrBlue", PlistEntry::Real, background.high},
+      {"bgClrCng", PlistEntry::Integer, pPref[17]},
+      {"bgClrGreen", PlistEntry::Real, background.middle},
+      {"bgClrOdd", PlistEntry::Integer, pPref[18]},
+      {"bgClrRed", PlistEntry::Real, background.low},
+      {"cellFontName", PlistEntry::String, 0, fontName},
+      {"cellFontSize", PlistEntry::Integer, pPref[50]},
+      {"cellLineH", PlistEntry::Integer, CellLine(pPref[15])},
+      {"cellLineV", PlistEntry::Integer, CellLine(pPref[16])},
+      {"headerKind", PlistEntry::Integer, pPref[20]},
+      {"hiClrBlue", PlistEntry::Real, highlight.low},
+      {"hiClrCng", PlistEntry::Integer, pPref[21]},
+      {"hiClrGreen", PlistEntry::Real, highlight.middle},
+      {"hiClrRed", PlistEntry::Real, highlight.high},
+      {"rowKind", PlistEntry::Integer, pPref[3]},
+      {"scrollKind", PlistEntry::Integer, gPref[21]},
+      {"winGeo", PlistEntry::Integer, gPref[22] == 0 ? 1 : 0},
   };
   WritePlistHead(out);
-  for (const Entry& entry : entries) {
-    WriteKey(out, entry.key);
-    if (entry.kind == Entry::Integer) WriteInteger(out, entry.number);
-    if (entry.kind == Entry::Real) WriteReal(out, entry.number);
-    if (entry.kind == Entry::String) WriteString(out, entry.text);
-  }
+  WritePlistEntries(out, entries);
   WritePlistTail(out);
 }

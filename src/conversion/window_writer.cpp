@@ -31,20 +31,18 @@ WindowGeometry WindowGeometryFromWPos(std::string_view wpos, std::int32_t screen
 }
 
 void WriteWindow(const WindowGeometry& geometry, LineSink& out) {
+  const PlistEntry entries[] = {
+      {"scrollH", PlistEntry::Real, 0},
+      {"scrollV", PlistEntry::Real, 0},
+      {"scrollX", PlistEntry::Real, 0},
+      {"scrollY", PlistEntry::Real, 0},
+      {"toolbar", PlistEntry::Integer, 1},
+      {"winHeight", PlistEntry::RealText, 0, geometry.winHeight},
+      {"winPosX", PlistEntry::RealText, 0, geometry.winPosX},
+      {"winPosY", PlistEntry::RealText, 0, geometry.winPosY},
+      {"winWidth", PlistEntry::RealText, 0, geometry.winWidth},
+  };
   WritePlistHead(out);
-  for (const char* scroll : {"scrollH", "scrollV", "scrollX", "scrollY"}) {
-    WriteKey(out, scroll);
-    WriteReal(out, 0);
-  }
-  WriteKey(out, "toolbar");
-  WriteInteger(out, 1);
-  WriteKey(out, "winHeight");
-  WriteRealText(out, geometry.winHeight);
-  WriteKey(out, "winPosX");
-  WriteRealText(out, geometry.winPosX);
-  WriteKey(out, "winPosY");
-  WriteRealText(out, geometry.winPosY);
-  WriteKey(out, "winWidth");
-  WriteRealText(out, geometry.winWidth);
+  WritePlistEntries(out, entries);
   WritePlistTail(out);
 }

@@ -8,12 +8,14 @@
 #include "line_sink.h"
 
 // The values as they go into the file. Left edge and width are the legacy
-// resource's own text; vertical position and height are numbers. The
-// position is measured from the bottom of the screen, as the successor does.
+// resource's own text, viewed where it lies (a resource may be 16 MiB): the
+// resource must outlive the geometry. Vertical position and height are
+// numbers. The position is measured from the bottom of the screen, as the
+// successor does.
 struct WindowGeometry {
-  std::string winPosX;
+  std::string_view winPosX;
   std::string winPosY;
-  std::string winWidth;
+  std::string_view winWidth;
   std::string winHeight;
 };
 
@@ -21,7 +23,8 @@ struct WindowGeometry {
 // top of a screen `screenHeight` pixels high.
 WindowGeometry DefaultWindowGeometry(std::int32_t screenHeight);
 // The geometry a 'WPos' resource holds: left, top, width and height separated
-// by TAB (further fields ignored). An empty resource gives the default.
+// by TAB (further fields ignored), viewing `wpos`. An empty resource gives
+// the default.
 WindowGeometry WindowGeometryFromWPos(std::string_view wpos, std::int32_t screenHeight);
 
 // Writes the 24 lines of `window`. Throws only what `out` throws.

@@ -1,5 +1,6 @@
 #include "xml_text.h"
 
+#include "line_sink.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -11,32 +12,36 @@ bool AllowedInXml(char32_t code) {
   return code != 0xFFFE && code != 0xFFFF;
 }
 
+// What goes out in place of the character read; "" when it goes out as it is.
+std::string_view StandIn(std::size_t length, char32_t code) {
+  if (length == 0 || !AllowedInXml(code)) return kReplacement;
+  switch (code) {
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    default:
+      return {};
+  }
+}
+
 }  // namespace
 
-std::string XmlText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
+void WriteXmlText(LineSink& out, std::string_view text) {
+  std::size_t unwritten = 0;  // where the run not yet written begins
   for (std::size_t at = 0; at < text.size();) {
     const auto [length, code] = ReadUtf8Character(text.substr(at));
-    if (length == 0 || !AllowedInXml(code)) {
-      out.append(kReplacement);
-      at += length == 0 ? 1 : length;
+    const std::string_view standIn = StandIn(length, code);
+    if (standIn.empty()) {
+      at += length;
       continue;
     }
-    switch (code) {
-      case '&':
-        out.append("&amp;");
-        break;
-      case '<':
-        out.append("&lt;");
-        break;
-      case '>':
-        out.append("&gt;");
-        break;
-      default:
-        out.append(text.substr(at, length));
-    }
-    at += length;
+    if (at > unwritten) out.Write(text.substr(unwritten, at - unwritten));
+    out.Write(standIn);
+    at += length == 0 ? 1 : length;
+    unwritten = at;
   }
-  return out;
+  if (text.size() > unwritten) out.Write(text.substr(unwritten));
 }

@@ -30,12 +30,13 @@ class OutOfBoundsException : public FrameworkError {
 // Mac metadata blob that ends early, holds a length that is negative or too
 // large, or refers to bytes outside itself. `reason()` says which field and
 // why; `offset()` is where, in bytes from the start of the data; what() is
-// the sentence shown to the user, the offset printed once, at its end:
+// the sentence shown to the user, the place printed once, at its end, as a
+// person counts bytes (the first is byte 1), so offset 98 reads
 // 「2列目の列名を読み込む途中で書類が終わっています（先頭から99バイト目）。」
 class ReadError : public FrameworkError {
  public:
   ReadError(const std::string& reason, std::uint64_t offset)
-      : FrameworkError(reason + "（先頭から" + std::to_string(offset) + "バイト目）。"),
+      : FrameworkError(reason + "（先頭から" + std::to_string(offset + 1) + "バイト目）。"),
         reason_(reason),
         offset_(offset) {}
   const std::string& reason() const { return reason_; }

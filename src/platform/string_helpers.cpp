@@ -71,9 +71,9 @@ double OutOfRange(std::string_view number) {
 
 }  // namespace
 
-std::string NthField(std::string_view text, std::string_view separator, std::int32_t n) {
+std::string_view NthField(std::string_view text, std::string_view separator, std::int32_t n) {
   if (n < 1) return {};
-  if (separator.empty()) return n == 1 ? std::string(text) : std::string();
+  if (separator.empty()) return n == 1 ? text : std::string_view();
   std::size_t start = 0;
   for (std::int32_t field = 1; field < n; ++field) {
     const std::size_t found = text.find(separator, start);
@@ -81,7 +81,7 @@ std::string NthField(std::string_view text, std::string_view separator, std::int
     start = found + separator.size();
   }
   const std::size_t end = text.find(separator, start);
-  return std::string(text.substr(start, end == std::string_view::npos ? text.npos : end - start));
+  return text.substr(start, end == std::string_view::npos ? text.npos : end - start);
 }
 
 double Val(std::string_view text) {

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-// Field n (from 1) of `text` split at `separator`; "" past the last field or
-// for n below 1.
-std::string NthField(std::string_view text, std::string_view separator, std::int32_t n);
+// Field n (from 1) of `text` split at `separator`, a view into `text`; ""
+// past the last field or for n below 1.
+std::string_view NthField(std::string_view text, std::string_view separator, std::int32_t n);
 // White space skipped, then the leading decimal number (sign, digits, optional
 // fraction and exponent); 0 when there is none.
 double Val(std::string_view text);

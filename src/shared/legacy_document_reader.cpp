@@ -66,6 +66,10 @@ std::string LegacyDocumentReader::ReadLongString(const Field& field, std::int32_
 
 void LegacyDocumentReader::ReadLongString(const Field& field, std::int32_t maxLength,
                                           std::string& bytes) {
+  ReadBytes(ReadLength(field, maxLength), bytes);
+}
+
+std::int32_t LegacyDocumentReader::ReadLength(const Field& field, std::int32_t maxLength) {
   const std::uint64_t start = stream_.Position();
   const std::int32_t length = ReadLong(field);
   if (length < 0)
@@ -80,6 +84,15 @@ void LegacyDocumentReader::ReadLongString(const Field& field, std::int32_t maxLe
                         Str(static_cast<std::int64_t>(stream_.Left())) + "バイト）を超えています",
                     start);
   }
+  return length;
+}
+
+void LegacyDocumentReader::ReadBytes(std::int32_t length, std::string& bytes) {
+  // Nothing needs the previous bytes: storage that must grow is let go
+  // first, so that growing copies none and takes just this length.
+  if (static_cast<std::size_t>(length) > bytes.capacity()) std::string().swap(bytes);
   bytes.resize(static_cast<std::size_t>(length));
   stream_.ReadInto(bytes.data(), bytes.size());
 }
+
+std::uint64_t LegacyDocumentReader::Position() const { return stream_.Position(); }

@@ -44,6 +44,14 @@ class LegacyDocumentReader {
   // refused before anything is read.
   void ReadLongString(const Field& field, std::int32_t maxLength, std::string& bytes);
   std::string ReadLongString(const Field& field, std::int32_t maxLength);
+  // The two halves of ReadLongString, for a caller that judges the length
+  // itself before the bytes are read: the length, refused as there; then
+  // that many bytes.
+  std::int32_t ReadLength(const Field& field, std::int32_t maxLength);
+  void ReadBytes(std::int32_t length, std::string& bytes);
+
+  // Where the next field begins, in bytes from the start of the data.
+  std::uint64_t Position() const;
 
   // The field as the user reads it: "3番目のプリファレンス数値".
   static std::string Describe(const Field& field);

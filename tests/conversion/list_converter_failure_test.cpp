@@ -6,8 +6,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <new>
 #include <utility>
@@ -89,9 +91,9 @@ TEST_F(ListConverterFailureTest, EveryTruncationIsRefusedAndLeavesNothingBehind)
 }
 
 // Each reason names the field, or the file and the system's reason in
-// Japanese, and where. Documents that claim gigabytes (sparse files: they
-// cost no disk) are judged from their lengths: a cell longer than 16 MiB is
-// refused at once.
+// Japanese, and where, counting the first byte as 1. Documents that claim
+// gigabytes (sparse files: they cost no disk) are judged from their lengths:
+// a cell longer than 16 MiB is refused at once.
 TEST_F(ListConverterFailureTest, RefusedDocumentsSayWhy) {
   const auto sized = [](int numbers, int strings, const char* columns = "0") {
     Document d = Document::WithTable({}, {});
@@ -100,39 +102,43 @@ TEST_F(ListConverterFailureTest, RefusedDocumentsSayWhy) {
     d.prefStrings.resize(strings, "s");
     return d.Bytes();
   };
+  // Preference blocks of 20 bytes: the header "T:1" (4), the count (4), four
+  // numbers of one digit (8), no strings (4).
   const std::string negativeName =
       Document::WithTable({{0, "A", 0}}, {}).PrefBlockBytes() + Long(0) + Long(-2);
+  const std::string longNames =
+      Document::WithTable({{0, std::string(4 << 20, 'n'), 0}, {0, "0123456789", 0}}, {}).Bytes();
   const Document oneRow = Document::WithTable({{0, "A", 0}, {0, "B", 0}}, {{"x"}});
   mac_bytes::WriteClaimingDocument(scratch / "cell", oneRow, 0x7FFFFFFF);
   mac_bytes::WriteClaimingDocument(scratch / "over", oneRow, (16 << 20) + 1);
   fs::create_symlink("loop", scratch / "loop");
-  const std::pair<std::string, std::string> rows[] = {// name, bytes ("": written above or none)
-                                                      {"numbers", sized(52, 0)},
-                                                      {"strings", sized(4, 22)},
-                                                      {"wide", sized(4, 0, "65537")},
-                                                      {"name", negativeName},
-                                                      {"cell", ""},
-                                                      {"over", ""},
-                                                      {"gone", ""},
-                                                      {"loop", ""}};
-  const std::string reasons[] = {
-      "プリファレンス数値が52個あり、読み込める51個を超えています。",
-      "プリファレンス文字列が22個あり、読み込める21個を超えています。",
-      "列が65537列あり、読み込める65536列を超えています。",
-      "1列目の列名の長さが負の値（-2）です（先頭から" + std::to_string(negativeName.size() - 4) +
-          "バイト目）。",
-      "1行目・2列目のセルが長すぎます（2147483647バイト、読み込めるのは16777216バイトまで）（先頭"
-      "から" +
-          std::to_string(oneRow.Bytes().size()) + "バイト目）。",
-      "（16777217バイト、",
-      "ファイル「" + (scratch / "gone").string() +
-          "」を開けませんでした（ファイルまたはフォルダが見つかりません）。",
-      "（シンボリックリンクが循環しているか"};
-  for (std::size_t i = 0; i < std::size(rows); ++i) {
-    const auto& [name, bytes] = rows[i];
+  const struct {
+    std::string name, bytes;  // bytes "": written above, or none
+    std::string reason;
+  } rows[] = {
+      {"numbers", sized(52, 0),  // the count after the header
+       "プリファレンス数値が52個あり、読み込める51個を超えています（先頭から5バイト目）。"},
+      {"strings", sized(4, 22),
+       "プリファレンス文字列が22個あり、読み込める21個を超えています（先頭から17バイト目）。"},
+      {"wide", sized(4, 0, "65537"),  // preference number 2, after "0"
+       "列が65537列あり、読み込める65536列を超えています（先頭から11バイト目）。"},
+      {"name", negativeName,  // after the info word
+       "1列目の列名の長さが負の値（-2）です（先頭から25バイト目）。"},
+      {"names", longNames,  // 20 + 4 + 4 + 4 MiB + 4
+       "1列目から2列目までの列名が合わせて4194314バイトあり、読み込める4194304バイトを超えていま"
+       "す（先頭から4194337バイト目）。"},
+      {"cell", "",  // 20 + two columns (18) + two colours (8) + "x" (5)
+       "1行目・2列目のセルが長すぎます（2147483647バイト、読み込めるのは16777216バイトまで）（先"
+       "頭から52バイト目）。"},
+      {"over", "", "（16777217バイト、"},
+      {"gone", "",
+       "ファイル「" + (scratch / "gone").string() +
+           "」を開けませんでした（ファイルまたはフォルダが見つかりません）。"},
+      {"loop", "", "（シンボリックリンクが循環しているか"}};
+  for (const auto& [name, bytes, reason] : rows) {
     const FolderItem source =
         bytes.empty() ? FolderItem(scratch / name) : WriteDocument(name, bytes);
-    EXPECT_NE(Refused(source, PackageOf(source)).find(reasons[i]), std::string::npos) << name;
+    EXPECT_NE(Refused(source, PackageOf(source)).find(reason), std::string::npos) << name;
   }
 }
 
@@ -290,6 +296,94 @@ TEST_F(ListConverterFailureTest, AFailedRenamePutsBackWhatTheOthersReplaced) {
   }
 }
 
+// Whether the file holds exactly these runs of text (text, times), in order.
+// Read a block at a time: the files are hundreds of megabytes.
+bool FileHolds(const fs::path& path, const std::vector<std::pair<std::string, std::size_t>>& runs) {
+  std::ifstream in(path, std::ios::binary);
+  std::string expected, got;
+  for (const auto& [text, times] : runs) {
+    for (std::size_t left = times; left > 0;) {
+      const std::size_t block = std::min<std::size_t>(left, 4096);
+      expected.clear();
+      for (std::size_t i = 0; i < block; ++i) expected += text;
+      got.resize(expected.size());
+      if (!in.read(got.data(), static_cast<std::streamsize>(got.size())) || got != expected)
+        return false;
+      left -= block;
+    }
+  }
+  return in.peek() == std::ifstream::traits_type::eof();
+}
+
+// Every limit at once, each filled with what grows most on its way out. The
+// column names together as long as allowed, made of the Mac OS Japanese
+// character whose UTF-8 is the longest (0x87FB, 15 bytes for 2); a first cell
+// and a later one as long as allowed of it too, the later one just longer,
+// so that the one cell held must grow; and the largest 'WPos' resource the
+// format allows, its left edge and width fields made of every character XML
+// escapes or replaces.
+constexpr const char* kWidest = "\x87\xFB";
+constexpr const char* kWidestUtf8 = "\uF862\u6709\u9650\u4F1A\u793E";  // 有限会社, one glyph
+constexpr const char* kEscaped = "&<>\x01\xFF";
+constexpr const char* kEscapedXml = "&amp;&lt;&gt;\uFFFD\uFFFD";
+constexpr std::size_t kEscapedTimes = 1677720;  // with the other fields, 16 MiB - 4 bytes
+
+void WriteDocumentAtTheLimits(const fs::path& path) {
+  const auto times = [](const char* text, std::size_t n) {
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) out += text;
+    return out;
+  };
+  const std::string wpos =
+      times(kEscaped, kEscapedTimes) + "\t50\t" + times(kEscaped, kEscapedTimes) + "\t480\t&<>";
+  mac_bytes::WriteDocument(
+      path,
+      Document::WithTable({{0, times(kWidest, (2 << 20) - 2), 0}, {0, kWidest, 0}, {0, kWidest, 0}},
+                          {{times(kWidest, (8 << 20) - 1), times(kWidest, 8 << 20), ""}})
+          .Bytes(),
+      mac_bytes::WPosFork(wpos));
+}
+
+// The package of that document, byte for byte.
+void ExpectPackageAtTheLimits(const fs::path& package) {
+  const std::string head =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST "
+      "1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">\n"
+      "<dict>\n";
+  const std::string tail = "</dict>\n</plist>\n";
+  EXPECT_TRUE(
+      FileHolds(package / "csv",
+                {{kWidestUtf8, (8 << 20) - 1}, {",", 1}, {kWidestUtf8, 8 << 20}, {",\n", 1}}));
+  const auto column = [](int index) {
+    return "<key>" + std::to_string(index) +
+           "</key>\n<dict>\n<key>columnAlign</key>\n<integer>0</integer>\n<key>columnAuto</"
+           "key>\n<integer>0</integer>\n<key>columnBold</key>\n<integer>0</integer>\n<key>"
+           "columnColorBlue</key>\n<real>0</real>\n<key>columnColorGreen</key>\n<real>0</"
+           "real>\n<key>columnColorRed</key>\n<real>0</real>\n<key>columnItalic</key>\n<integer>"
+           "0</integer>\n<key>columnKind</key>\n<integer>0</integer>\n<key>columnName</key>\n"
+           "<string>";
+  };
+  const std::string columnEnd =
+      "</string>\n<key>columnNumb</key>\n<integer>0</integer>\n<key>columnUline</key>\n"
+      "<integer>0</integer>\n<key>columnWidth</key>\n<real>0</real>\n</dict>\n";
+  EXPECT_TRUE(FileHolds(package / "colAttr", {{head + column(0), 1},
+                                              {kWidestUtf8, (2 << 20) - 2},
+                                              {columnEnd + column(1) + kWidestUtf8, 1},
+                                              {columnEnd + column(2) + kWidestUtf8, 1},
+                                              {columnEnd + tail, 1}}));
+  EXPECT_TRUE(FileHolds(
+      package / "window",
+      {{head + "<key>scrollH</key>\n<real>0</real>\n<key>scrollV</key>\n<real>0</real>\n<key>"
+               "scrollX</key>\n<real>0</real>\n<key>scrollY</key>\n<real>0</real>\n<key>toolbar</"
+               "key>\n<integer>1</integer>\n<key>winHeight</key>\n<real>480</real>\n<key>winPosX</"
+               "key>\n<real>",
+        1},
+       {kEscapedXml, kEscapedTimes},
+       {"</real>\n<key>winPosY</key>\n<real>392</real>\n<key>winWidth</key>\n<real>", 1},
+       {kEscapedXml, kEscapedTimes},
+       {"</real>\n" + tail, 1}}));
+}
+
 // The converter, run as a batch by bench/convert_bench, on documents that
 // claim or hold the most the converter accepts: under an address-space limit
 // of 1 GiB nothing aborts, and peak memory stays under 64 MB.
@@ -315,8 +409,9 @@ TEST(HostileDocuments, ConvertInLittleMemoryUnderAnAddressSpaceLimit) {
   while (cell.size() < (16u << 20)) cell.append("\0a\0,", 4);
   mac_bytes::WriteDocument(folder / "utf16.tvr",
                            Document::WithTable({{0, "A", 0}}, {{cell}}).Bytes());
+  WriteDocumentAtTheLimits(folder / "limits.tvr");
   std::string documents;
-  for (const char* name : {"fork.tvr", "cell\t.tvr", "wide.tvr", "utf16.tvr"})
+  for (const char* name : {"fork.tvr", "cell\t.tvr", "wide.tvr", "utf16.tvr", "limits.tvr"})
     documents += " '" + (folder / name).string() + "'";
   // The converter runs as a child of the shell, whose own memory (a copy of
   // this process's at first) is not counted: it reports its peak itself.
@@ -338,6 +433,7 @@ TEST(HostileDocuments, ConvertInLittleMemoryUnderAnAddressSpaceLimit) {
   for (const char* package : {"fork.tvr.tvrmd", "wide.tvr.tvrmd", "utf16.tvr.tvrmd"})
     EXPECT_TRUE(fs::is_regular_file(folder / "out" / package / "window")) << package;
   EXPECT_EQ(fs::file_size(folder / "out" / "wide.tvr.tvrmd" / "csv"), 65536 + (48u << 20));
+  ExpectPackageAtTheLimits(folder / "out" / "limits.tvr.tvrmd");
 }
 
 // The fuzz target's findings (fuzz/regressions, once it has any) and its

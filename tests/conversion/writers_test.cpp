@@ -13,6 +13,7 @@ TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
   const std::string fffd = "\xEF\xBF\xBD";
   const std::pair<std::string, std::string> cases[] = {
       {"a&b<c>d\"'", "a&amp;b&lt;c&gt;d\"'"},
+      {"&&<>", "&amp;&amp;&lt;&gt;"},
       {"\t\n\r日本語\xF0\x9F\x98\x80", "\t\n\r日本語\xF0\x9F\x98\x80"},
       {std::string("a\0z", 3), "a" + fffd + "z"},
       {"\x93", fffd},                        // a Shift-JIS byte
@@ -21,7 +22,11 @@ TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
       {"\xED\xA0\x80", fffd + fffd + fffd},  // surrogate
       {"\xEF\xBF\xBE", fffd},                // U+FFFE
   };
-  for (const auto& [text, escaped] : cases) EXPECT_EQ(XmlText(text), escaped) << text;
+  for (const auto& [text, escaped] : cases) {
+    StringLineSink out;
+    WriteXmlText(out, text);
+    EXPECT_EQ(out.text, escaped) << text;
+  }
 }
 
 // The quote scan looks at sixteen bytes at a time and covers a cell's end

@@ -66,6 +66,16 @@ TEST(MacJapanese, ReplacementsAndTheLongestSequence) {
       {"\x82\x41", "\uFFFD\x41"},              // lead byte before ASCII keeps the ASCII
       {"\xEE\x80\x62", "\uFFFD\x62"},          // unmapped pair with a high trail is one
       {"\x87\x91\x87", "\u5927\u20DD\uFFFD"},  // lone lead after a sequence
+      // From the first sequence on, the room is what the rest takes: the
+      // longest sequence four times, eight unmapped pairs, the one-byte
+      // sequence, another, a lone lead.
+      {"ab\x87\xFB\x87\xFB\x87\xFB\x87\xFB"
+       "\xEE\x80\xEE\x80\xEE\x80\xEE\x80\xEE\x80\xEE\x80\xEE\x80\xEE\x80"
+       "\xFF\x85\xAB\x82",
+       "ab\uF862\u6709\u9650\u4F1A\u793E\uF862\u6709\u9650\u4F1A\u793E"
+       "\uF862\u6709\u9650\u4F1A\u793E\uF862\u6709\u9650\u4F1A\u793E"
+       "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"
+       "\u2026\uF87F\uF862XIII\uFFFD"},
   };
   for (const auto& [bytes, text] : decoded) EXPECT_EQ(kToUtf8->convert(bytes), text) << text;
   const std::pair<std::string, std::string> encoded[] = {

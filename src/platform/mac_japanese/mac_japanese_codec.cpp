@@ -139,6 +139,39 @@ const Utf8Slot* SlotAt(const Utf8Table& table, const std::uint8_t* s, const std:
   return slot->length != 0 ? slot : nullptr;
 }
 
+// The UTF-8 byte count of the text from `s` to `end`, as AppendUtf8 writes it.
+std::size_t Utf8Length(const Utf8Table& table, const std::uint8_t* s, const std::uint8_t* end) {
+  std::size_t length = 0;
+  char scratch[4];
+  while (s < end) {
+    int size = 0;
+    if (const Utf8Slot* slot = SlotAt(table, s, end, size)) {
+      length += slot->length;
+      s += size;
+      continue;
+    }
+    const Read read = ReadCode(s, end);
+    s += read.size;
+    if (read.value == kSequence) {
+      const Sequence& entry = SequenceOf(read.code);
+      for (std::size_t k = 0; k < entry.length; ++k) length += EncodeUtf8(entry.points[k], scratch);
+    } else {
+      length += EncodeUtf8(kReplacement, scratch);
+    }
+  }
+  return length;
+}
+
+// Makes `out` exactly `size` bytes long, keeping its first `keep`. A resize
+// would copy all of it and round the storage up to twice the old.
+void Regrow(std::string& out, std::size_t keep, std::size_t size) {
+  std::string grown;
+  grown.reserve(size);
+  grown.append(out, 0, keep);
+  grown.resize(size);
+  out.swap(grown);
+}
+
 }  // namespace
 }  // namespace mac_japanese
 
@@ -211,6 +244,8 @@ bool MacJapaneseCodec::IsWellFormed(std::string_view bytes) {
 
 // Room is kept for 3 bytes of output per byte of input left, plus 4 for the
 // whole-slot copy; only a sequence entry (up to 15 bytes for 2) needs more.
+// At the first one the room is made, once, just what the rest of the text
+// takes, so that a long text of them ends in storage no larger than it.
 void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
   const Utf8Table& table = Utf8Slots();
   const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
@@ -218,6 +253,7 @@ void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
   const std::size_t at = out.size();
   out.resize(at + bytes.size() * 3 + 4);
   char* p = out.data() + at;
+  bool roomIsExact = false;
   while (s < end) {
     int size = 0;
     if (const Utf8Slot* slot = SlotAt(table, s, end, size)) {
@@ -227,11 +263,14 @@ void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
       continue;
     }
     const Read read = ReadCode(s, end);
+    if (read.value == kSequence && !roomIsExact) {
+      const std::size_t written = static_cast<std::size_t>(p - out.data());
+      Regrow(out, written, written + Utf8Length(table, s, end) + 4);
+      p = out.data() + written;
+      roomIsExact = true;
+    }
     s += read.size;
     if (read.value == kSequence) {
-      const std::size_t written = static_cast<std::size_t>(p - out.data());
-      out.resize(out.size() + 16);  // a sequence may outgrow the room kept for it
-      p = out.data() + written;
       const Sequence& entry = SequenceOf(read.code);
       for (std::size_t k = 0; k < entry.length; ++k) p += EncodeUtf8(entry.points[k], p);
     } else {

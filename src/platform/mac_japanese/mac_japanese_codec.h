@@ -16,7 +16,9 @@ class MacJapaneseCodec : public CodePointCodec {
   void encode(std::u32string_view text, std::string& out) override;
 
   // Appends the UTF-8 of `bytes`: the same as decode then UTF-8, straight
-  // from a table of UTF-8 bytes per code. The only allocation is growing `out`.
+  // from a table of UTF-8 bytes per code. The only allocation is `out`'s
+  // storage, which ends at most 4 bytes larger than its text, or 3 bytes a
+  // byte of `bytes` when these hold no sequence entry.
   static void AppendUtf8(std::string_view bytes, std::string& out);
   // True when every byte and pair of `bytes` is a character of the map, so
   // that decoding writes no U+FFFD.

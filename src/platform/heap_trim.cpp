@@ -1,0 +1,13 @@
+#include "platform/heap_trim.h"
+
+#include <cstdlib>  // defines __GLIBC__ where it applies
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+void ReturnFreedMemory() {
+#if defined(__GLIBC__)
+  ::malloc_trim(0);
+#endif
+}
