@@ -12,10 +12,6 @@
 
 namespace {
 
-const std::string kShiftJIS = "Shift-JIS";
-const std::string kUTF8 = "UTF-8";
-const std::string kUTF16 = "UTF-16";
-
 // Source bytes converted at a time: small enough that a piece's converted
 // text (at most six bytes a byte, for the Mac OS Japanese sequences) stays
 // small, large enough that the calls cost nothing next to the conversion.
@@ -65,11 +61,6 @@ void WriteBody(LineSink& out, std::string_view text, bool quoted) {
     text.remove_prefix(quote + 1);
   }
   out.Write(text);
-}
-
-bool StartsWithByteOrderMark(std::string_view text) {
-  return text.size() >= 2 &&
-         ((text[0] == '\xFE' && text[1] == '\xFF') || (text[0] == '\xFF' && text[1] == '\xFE'));
 }
 
 // The characters of a first cell in UTF-8 (valid: the guess said so) or

@@ -24,9 +24,6 @@ namespace {
 
 using Kind = LegacyDocumentReader::Kind;
 
-const std::string kShiftJIS = "Shift-JIS";
-const std::string kUTF8 = "UTF-8";
-
 // Far beyond anything the legacy application could hold, and what keeps a
 // conversion's memory small whatever a document claims: one cell is held at
 // a time, but every column's name is held until `colAttr` is written.

@@ -37,7 +37,7 @@ void WritePref(const std::array<std::int32_t, 51>& pPref, const std::array<std::
       {"bgClrGreen", Entry::Real, background.middle},
       {"bgClrOdd", Entry::Integer, pPref[18]},
       {"bgClrRed", Entry::Real, background.low},
-      {"cellFontName", Entry::String, 0, gEncText(pPrefS[0], "Shift-JIS", "UTF-8")},
+      {"cellFontName", Entry::String, 0, gEncText(pPrefS[0], kShiftJIS, kUTF8)},
       {"cellFontSize", Entry::Integer, pPref[50]},
       {"cellLineH", Entry::Integer, CellLine(pPref[15])},
       {"cellLineV", Entry::Integer, CellLine(pPref[16])},

@@ -54,6 +54,11 @@ const TextEncoding* Encodings::MacJapanese() { return Fixed(TextEncoding::Kind::
 const TextEncoding* Encodings::ShiftJIS() { return Fixed(TextEncoding::Kind::ShiftJIS); }
 const TextEncoding* Encodings::SystemDefault() { return UTF8(); }
 
+bool StartsWithByteOrderMark(std::string_view text) {
+  return text.size() >= 2 &&
+         ((text[0] == '\xFE' && text[1] == '\xFF') || (text[0] == '\xFF' && text[1] == '\xFE'));
+}
+
 const TextEncoding* GetTextEncoding(std::int32_t base, std::int32_t, std::int32_t) {
   if (base == 0x0920) return Fixed(TextEncoding::Kind::EUCJP);
   if (base == 0x0820) return Fixed(TextEncoding::Kind::ISO2022JP);

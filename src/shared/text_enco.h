@@ -8,6 +8,15 @@
 
 #include "platform/text_encoding.h"
 
+// The encoding names.
+inline const std::string kShiftJIS = "Shift-JIS";  // Mac OS Japanese
+inline const std::string kUTF8 = "UTF-8";
+inline const std::string kUTF16 = "UTF-16";
+inline const std::string kEUC = "EUC";
+inline const std::string kJIS = "JIS";
+inline const std::string kSystemDefault = "デフォルト";
+inline const std::string kAuto = "Auto";  // detect; source only
+
 // The seven cached converters, built by gEncInit; nullptr until then.
 extern std::unique_ptr<TextConverter> gTc_SJISUTF8;
 extern std::unique_ptr<TextConverter> gTc_UTF16UTF8;
