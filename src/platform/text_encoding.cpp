@@ -33,13 +33,17 @@ const TextEncoding* Fixed(TextEncoding::Kind kind) {
   return &encodings[static_cast<int>(kind)];
 }
 
-// The hot pair of the row writer: no code-point pivot, one allocation.
+// The hot pair of the row writer: no code-point pivot, no allocation once
+// the caller's storage is large enough.
 class MacJapaneseToUtf8Converter : public TextConverter {
  public:
   std::string convert(std::string_view text) override {
     std::string result;
     MacJapaneseCodec::AppendUtf8(text, result);
     return result;
+  }
+  void AppendConverted(std::string_view text, std::string& out) override {
+    MacJapaneseCodec::AppendUtf8(text, out);
   }
   void Reset() override {}  // stateless
 };
@@ -76,6 +80,10 @@ std::unique_ptr<TextConverter> GetTextConverter(const TextEncoding* source,
   auto encoder = MakeCodePointCodec(target->kind());
   if (decoder == nullptr || encoder == nullptr) return nullptr;
   return std::make_unique<PivotConverter>(std::move(decoder), std::move(encoder));
+}
+
+void TextConverter::AppendConverted(std::string_view text, std::string& out) {
+  out += convert(text);
 }
 
 std::string DefineEncoding(std::string text, const TextEncoding*) { return text; }

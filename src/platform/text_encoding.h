@@ -46,6 +46,8 @@ class TextConverter {
  public:
   virtual ~TextConverter() = default;
   virtual std::string convert(std::string_view text) = 0;
+  // The same, appended to `out`, whose storage is reused.
+  virtual void AppendConverted(std::string_view text, std::string& out);
   // Forgets any state carried from an earlier text.
   virtual void Reset() = 0;
 };

@@ -58,18 +58,36 @@ const std::string& GuessedName(std::string_view text) {
 
 std::string gEncText(const std::string& text, const std::string& sourceName,
                      const std::string& targetName) {
-  std::string detected;
-  const std::string& source = sourceName == kAuto ? (detected = gEncTextGetEnc(text)) : sourceName;
-  for (const CachedPair& pair : kCachedPairs) {
-    if (source != pair.source || targetName != pair.target) continue;
-    TextConverter* converter = pair.converter->get();
-    if (converter == nullptr) break;
-    // A cached converter starts each text afresh: no shift state or cut-off
-    // character of the previous text may leak into this one.
-    converter->Reset();
-    return converter->convert(text);
+  const std::string& source = sourceName == kAuto ? GuessedName(text) : sourceName;
+  const EncPair pair = gEncPair(source, targetName);
+  if (pair.cached == nullptr || *pair.cached == nullptr)
+    return gEncTextEtc(text, source, targetName);
+  std::string out;
+  gEncText(text, pair, out);
+  return out;
+}
+
+EncPair gEncPair(const std::string& sourceName, const std::string& targetName) {
+  EncPair pair{sourceName, targetName};
+  for (const CachedPair& cached : kCachedPairs) {
+    if (sourceName == cached.source && targetName == cached.target) {
+      pair.cached = cached.converter;
+      break;
+    }
   }
-  return gEncTextEtc(text, source, targetName);
+  return pair;
+}
+
+void gEncText(std::string_view text, const EncPair& pair, std::string& out) {
+  TextConverter* converter = pair.cached != nullptr ? pair.cached->get() : nullptr;
+  if (converter == nullptr) {
+    out += gEncText(std::string(text), pair.source, pair.target);
+    return;
+  }
+  // A cached converter starts each text afresh: no shift state or cut-off
+  // character of the previous text may leak into this one.
+  converter->Reset();
+  converter->AppendConverted(text, out);
 }
 
 std::string gEncTextEtc(const std::string& text, const std::string& sourceName,

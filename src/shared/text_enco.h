@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/text_encoding.h"
 
@@ -28,6 +29,19 @@ extern std::unique_ptr<TextConverter> gTc_JISUTF8;
 
 std::string gEncText(const std::string& text, const std::string& sourceName,
                      const std::string& targetName);
+
+// Two encoding names looked up once, so that converting many texts between
+// them (a document's cells) compares no names for each text.
+struct EncPair {
+  std::string source, target;
+  // The global that holds the pair's cached converter; nullptr when the pair
+  // is not one of the seven.
+  std::unique_ptr<TextConverter>* cached = nullptr;
+};
+EncPair gEncPair(const std::string& sourceName, const std::string& targetName);
+// gEncText(text, pair.source, pair.target), appended to `out`.
+void gEncText(std::string_view text, const EncPair& pair, std::string& out);
+
 // The uncached general path.
 std::string gEncTextEtc(const std::string& text, const std::string& sourceName,
                         const std::string& targetName);
