@@ -86,6 +86,20 @@ void BinaryStream::ReadInto(char* into, std::size_t size) {
   }
 }
 
+void BinaryStream::ReadInto(std::string& bytes, std::size_t size) {
+  if (closed_) ThrowClosed(Position());
+  if (size > Left()) FailEndsEarly(size);
+  if (size > end_ - next_ && size <= kBufferSize) Fill(size);
+  if (size <= end_ - next_) {
+    bytes.assign(window_ + next_, size);
+    next_ += size;
+    return;
+  }
+  bytes.clear();  // so that growing copies none of the old bytes
+  bytes.resize(size);
+  ReadInto(bytes.data(), size);
+}
+
 void BinaryStream::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;

@@ -80,6 +80,5 @@ void LegacyDocumentReader::ReadLongString(const Field& field, std::int32_t maxLe
                         Str(static_cast<std::int64_t>(stream_.Left())) + "バイト）を超えています",
                     start);
   }
-  bytes.resize(static_cast<std::size_t>(length));
-  stream_.ReadInto(bytes.data(), bytes.size());
+  stream_.ReadInto(bytes, static_cast<std::size_t>(length));
 }
