@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Throughput and memory of the conversion against a reference run in the same
 # script: `iconv -f SHIFT_JIS -t UTF-8` on the same cell text, writing a file
-# and syncing it, as the conversion syncs its `csv`. For each size
-# (MB, default 200) it makes a realistic document, converts it with
-# convert_bench (Release build) under /usr/bin/time -v, transcodes the cells
-# with iconv, and prints both throughputs over the cell text, their ratio
-# (above 1: the conversion is faster) and the conversion's peak memory. Both
-# run $TAVR_BENCH_RUNS times (default 3), taking turns; the fastest run of
-# each counts, which keeps other work on the machine out of the ratio.
+# and syncing it, as the conversion syncs its `csv`. For each size (MB,
+# default 200) it makes a realistic document, converts it with convert_bench
+# (Release build) under /usr/bin/time -v, transcodes the cells with iconv,
+# and prints both throughputs over the cell text, their ratio (above 1: the
+# conversion is faster) and the conversion's peak memory. Both run
+# $TAVR_BENCH_RUNS times (default 3), taking turns; the fastest run of each
+# counts, which keeps other work on the machine out of the ratio.
+#
+# The cells are made as real lists are, of common kana and kanji words and
+# short ASCII (dates, numbers); TAVR_BENCH_TEXT=mixed gives the older kind,
+# Japanese and ASCII cells of mixed lengths, a few of them long.
 #
 #   bench/convert_vs_iconv.sh [SIZE_MB...]
 #
@@ -18,6 +22,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TAVR_BENCH_BUILD:-/tmp/tavr-bench-build}
 work=${TAVR_BENCH_WORK:-/tmp/tavr-bench}
 runs=${TAVR_BENCH_RUNS:-3}
+text=${TAVR_BENCH_TEXT:-words}
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(200)
 
@@ -53,10 +58,11 @@ transcode() {  # cells, output
   iconv -f SHIFT_JIS -t UTF-8 "$1" >"$2" && sync "$2"
 }
 
+echo "text: $text"
 printf '%-8s %12s %12s %12s %8s %14s\n' size_MB cells_MB conv_MB/s iconv_MB/s ratio peak_RSS_MB
 for size in "${sizes[@]}"; do
   doc="$work/large-$size.tvr" cells="$work/large-$size.cells.txt" out="$work/out-$size"
-  "$build/bench/make_large_document" "$doc" "$size" --cells "$cells" >/dev/null
+  "$build/bench/make_large_document" "$doc" "$size" --cells "$cells" --text "$text" >/dev/null
   cat "$doc" "$cells" >/dev/null  # both runs start from the page cache
 
   conv_s="" iconv_s="" rss_kb=0

@@ -1,10 +1,14 @@
-// Writes a large, realistic legacy list document for measuring: many columns,
-// Japanese (Shift-JIS) and ASCII cells of mixed lengths, now and then a cell
-// with a comma, a quote or a line break. With --cells it also writes the same
-// cell text as plain Shift-JIS (cells joined by ",", rows ended by LF), the
-// input of the reference transcoding.
+// Writes a large, realistic legacy list document for measuring. Its cells
+// are, with --text words (the default), as in real Japanese lists: one to
+// four common words of two-byte kana and kanji, and three cells in ten short
+// ASCII (dates, numbers, codes), now and then an amount with a comma or a
+// second line; with --text mixed, Japanese and ASCII cells of mixed lengths,
+// a few of them long, now and then with a comma, a quote or a line break.
+// With --cells it also writes the same cell text as plain Shift-JIS (cells
+// joined by ",", rows ended by LF), the input of the reference transcoding.
 //
 //   make_large_document OUT.tvr SIZE_MB [--cells OUT.txt] [--columns N] [--seed S]
+//                       [--text words|mixed]
 
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "dictionary_words.h"
+#include "platform/text_encoding.h"
 #include "support/mac_bytes.h"
 
 namespace {
@@ -35,7 +41,8 @@ class Random {
 const char* const kAsciiWords[] = {"alpha",        "Tokyo",  "2024-04-01", "ID-00917", "note",
                                    "meeting room", "12,500", "OK",         "pending",  "Osaka"};
 
-std::string Cell(Random& random) {
+// Japanese and ASCII cells of mixed lengths.
+std::string MixedCell(Random& random) {
   std::string cell;
   const std::uint32_t kind = random.Below(100);
   const std::uint32_t words = kind < 5    ? 0
@@ -55,9 +62,73 @@ std::string Cell(Random& random) {
   return cell;
 }
 
+// The dictionary words in Shift-JIS, as the legacy application stored them.
+std::vector<std::string> ShiftJisWords() {
+  const auto converter = GetTextConverter(Encodings::UTF8(), Encodings::MacJapanese());
+  std::vector<std::string> words;
+  for (const char* word : dictionary_words::kWords) {
+    words.push_back(converter->convert(word));
+    if (words.back().find('?') != std::string::npos) {
+      std::cerr << "make_large_document: no Shift-JIS for " << word << "\n";
+      std::exit(1);
+    }
+  }
+  return words;
+}
+
+// A short ASCII cell: a date, a time, a number, an amount, a telephone
+// number or a code. The numbers are drawn one statement at a time, so that
+// every compiler draws them in the same order.
+std::string AsciiCell(Random& random) {
+  char cell[32];
+  const std::uint32_t form = random.Below(6);
+  const std::uint32_t a = random.Below(100);
+  const std::uint32_t b = random.Below(10000);
+  const std::uint32_t c = random.Below(10000);
+  switch (form) {
+    case 0:
+      std::snprintf(cell, sizeof cell, "20%02u-%u-%u", a, 1 + b % 12, 1 + c % 28);
+      break;
+    case 1:
+      std::snprintf(cell, sizeof cell, "%u:%02u", b % 24, a % 60);
+      break;
+    case 2:
+      std::snprintf(cell, sizeof cell, "%u", b % 1000);
+      break;
+    case 3:  // one amount in four written with a thousands comma
+      if (a % 4 == 0)
+        std::snprintf(cell, sizeof cell, "%u,%03u", 1 + b % 99, c % 1000);
+      else
+        std::snprintf(cell, sizeof cell, "%u", b * 10 + c % 10);
+      break;
+    case 4:
+      std::snprintf(cell, sizeof cell, "0%02u-%04u-%04u", a, b, c);
+      break;
+    default:
+      std::snprintf(cell, sizeof cell, "%c-%04u", static_cast<char>('A' + a % 26), b);
+      break;
+  }
+  return cell;
+}
+
+// One to four dictionary words, or (three cells in ten) a short ASCII cell.
+std::string WordsCell(Random& random, const std::vector<std::string>& words) {
+  if (random.Below(10) < 3) return AsciiCell(random);
+  std::string cell;
+  for (std::uint32_t n = 1 + random.Below(4); n > 0; --n) {
+    cell += words[random.Below(static_cast<std::uint32_t>(words.size()))];
+  }
+  if (random.Below(1000) == 0) {  // a second line
+    cell += '\n';
+    cell += words[random.Below(static_cast<std::uint32_t>(words.size()))];
+  }
+  return cell;
+}
+
 int Usage() {
   std::cerr
-      << "usage: make_large_document OUT.tvr SIZE_MB [--cells OUT.txt] [--columns N] [--seed S]\n";
+      << "usage: make_large_document OUT.tvr SIZE_MB [--cells OUT.txt] [--columns N] [--seed S]\n"
+         "                           [--text words|mixed]\n";
   return 2;
 }
 
@@ -70,6 +141,7 @@ int main(int argc, char** argv) {
   std::string cellsPath;
   int columns = 12;
   std::uint64_t seed = 20240401;
+  std::string kind = "words";
   for (int i = 3; i + 1 < argc; i += 2) {
     const std::string option = argv[i];
     if (option == "--cells")
@@ -78,10 +150,13 @@ int main(int argc, char** argv) {
       columns = std::atoi(argv[i + 1]);
     else if (option == "--seed")
       seed = std::strtoull(argv[i + 1], nullptr, 10);
+    else if (option == "--text")
+      kind = argv[i + 1];
     else
       return Usage();
   }
-  if (columns < 1 || target == 0) return Usage();
+  if (columns < 1 || target == 0 || (kind != "words" && kind != "mixed")) return Usage();
+  const std::vector<std::string> words = ShiftJisWords();
 
   // The row count is a preference number written before the rows; it is
   // written as ten digits and filled in at the end.
@@ -110,7 +185,7 @@ int main(int argc, char** argv) {
   while (written + bytes.size() < target) {
     text.clear();
     for (int c = 0; c < columns; ++c) {
-      const std::string cell = Cell(random);
+      const std::string cell = kind == "words" ? WordsCell(random, words) : MixedCell(random);
       bytes += mac_bytes::LongString(cell);
       if (c) text += ',';
       text += cell;

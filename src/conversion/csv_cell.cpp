@@ -8,24 +8,22 @@
 #include "platform/mac_japanese/mac_japanese_codec.h"
 #include "platform/mac_japanese/mac_japanese_table.h"
 #include "platform/utf8.h"
-#include "shared/text_enco.h"
 
 namespace {
-
-const std::string kShiftJIS = "Shift-JIS";
-const std::string kUTF8 = "UTF-8";
-const std::string kUTF16 = "UTF-16";
 
 // Source bytes converted at a time: small enough that a piece's converted
 // text (at most six bytes a byte, for the Mac OS Japanese sequences) stays
 // small, large enough that the calls cost nothing next to the conversion.
 constexpr std::size_t kPiece = 256 * 1024;
+// Text gathered before it goes to the sink: a write for many cells, not one
+// for each.
+constexpr std::size_t kBlock = 64 * 1024;
 
 // Cells are mostly text without a comma, a quote or a line break, and this
 // scan byte by byte would cost a tenth of a whole conversion: sixteen bytes
 // are compared at once (SSE2, NEON or plain code, as the compiler sees fit),
 // and the end of a cell is covered by one last block that overlaps the one
-// before. Shorter cells go byte by byte.
+// before. A shorter cell is copied into one block of zeros.
 using Bytes16 = unsigned char __attribute__((vector_size(16)));
 
 bool Special16(const char* at) {
@@ -40,36 +38,26 @@ bool Special16(const char* at) {
 }  // namespace
 
 bool NeedsQuotes(std::string_view text) {
-  if (text.size() < 16) return NeedsQuotesByteByByte(text);
+  if (text.size() < 16) {
+    char block[16] = {};
+    std::memcpy(block, text.data(), text.size());
+    return Special16(block);
+  }
   for (std::size_t at = 0; at + 16 <= text.size(); at += 16) {
     if (Special16(text.data() + at)) return true;
   }
   return Special16(text.data() + text.size() - 16);
 }
 
-bool NeedsQuotesByteByByte(std::string_view text) {
-  for (char c : text) {
-    if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
-  }
-  return false;
-}
-
 namespace {
 
-// The text, its double quotes doubled when it is quoted.
-void WriteBody(LineSink& out, std::string_view text, bool quoted) {
-  if (!quoted) return out.Write(text);
+// `text` appended to `out`, its double quotes doubled.
+void AppendDoublingQuotes(std::string_view text, std::string& out) {
   for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
-    out.Write(text.substr(0, quote + 1));  // up to and with the quote
-    out.Write("\"");
+    out.append(text.substr(0, quote + 1)).push_back('"');  // up to and with the quote, and one more
     text.remove_prefix(quote + 1);
   }
-  out.Write(text);
-}
-
-bool StartsWithByteOrderMark(std::string_view text) {
-  return text.size() >= 2 &&
-         ((text[0] == '\xFE' && text[1] == '\xFF') || (text[0] == '\xFF' && text[1] == '\xFE'));
+  out.append(text);
 }
 
 // The characters of a first cell in UTF-8 (valid: the guess said so) or
@@ -146,15 +134,10 @@ std::size_t PieceEnd(std::string_view text, std::size_t start, const std::string
   return end;  // not reached: a piece holds more than six characters
 }
 
-std::string ToUtf8(const std::string& text, const std::string& encoding) {
-  if (encoding == kShiftJIS) return gEncText(text, kShiftJIS, kUTF8);
-  return gEncText(gEncText(text, encoding, kShiftJIS), kShiftJIS, kUTF8);
-}
-
-// Calls `use` with the UTF-8 of each piece of `cell`, in order, until it
-// answers false. Every piece of UTF-16 text says its byte order as the whole
-// text does, so that a piece that starts with FE FF or FF FE reads as the
-// whole text reads it.
+// Calls `use` with each piece of `cell` in order, until it answers false.
+// Every piece of UTF-16 text says its byte order as the whole text does, so
+// that a piece that starts with FE FF or FF FE reads as the whole text reads
+// it.
 template <typename Use>
 void ForEachPiece(const std::string& cell, const std::string& encoding, std::size_t pieceBytes,
                   Use use) {
@@ -163,43 +146,97 @@ void ForEachPiece(const std::string& cell, const std::string& encoding, std::siz
   for (std::size_t start = 0, end; start < cell.size(); start = end) {
     end = PieceEnd(cell, start, encoding, pieceBytes);
     piece.assign(start > 0 && encoding == kUTF16 ? mark : "").append(cell, start, end - start);
-    if (!use(ToUtf8(piece, encoding))) return;
+    if (!use(piece)) return;
   }
 }
 
-// Cells are Shift-JIS; a first cell is whatever gEncSJIS takes it to be.
-std::string EncodingOf(const std::string& cell, bool firstCell) {
-  return firstCell ? gEncSJISSource(cell) : kShiftJIS;
-}
-
-// Writes `utf8`, already converted, in one piece.
-void WriteCsvText(LineSink& out, std::string_view utf8) {
-  const bool quoted = NeedsQuotes(utf8);
-  if (quoted) out.Write("\"");
-  WriteBody(out, utf8, quoted);
-  if (quoted) out.Write("\"");
-}
+// Whether the UTF-8 of Shift-JIS `source` needs quotes, from the source
+// itself: the Mac OS Japanese table maps the bytes 0x22, 0x2C, 0x0D and 0x0A
+// to themselves, they are never trail bytes (0x40-0xFC), a lead byte before
+// one of them is read alone, and no other code, sequences included, maps to a
+// character that holds one of them. So they stand in the UTF-8 exactly where
+// they stand in the source.
+bool ShiftJisNeedsQuotes(std::string_view source) { return NeedsQuotes(source); }
 
 }  // namespace
 
-void WriteCsvCell(LineSink& out, const std::string& cell, bool firstCell) {
-  if (cell.size() > kPiece) return WriteCsvCellInPieces(out, cell, firstCell, kPiece);
-  WriteCsvText(out, ToUtf8(cell, EncodingOf(cell, firstCell)));
+CsvWriter::CsvWriter(LineSink& out) : out_(out) {}
+
+void CsvWriter::WriteCell(const std::string& cell, bool firstCell) {
+  if (cell.size() > kPiece) return WriteCellInPieces(cell, firstCell, kPiece);
+  const Source source = SourceOf(cell, firstCell);
+  if (source == Source::ShiftJIS && !ShiftJisNeedsQuotes(cell)) {
+    gEncText(cell, toUtf8_, text_);  // most cells: straight into the text
+  } else if (source == Source::ShiftJIS) {
+    text_.push_back('"');
+    AppendBody(cell, source, true);
+    text_.push_back('"');
+  } else {
+    utf8_.clear();
+    AppendAsUtf8(cell, source, utf8_);
+    if (NeedsQuotes(utf8_)) {
+      text_.push_back('"');
+      AppendDoublingQuotes(utf8_, text_);
+      text_.push_back('"');
+    } else {
+      text_.append(utf8_);
+    }
+  }
+  FlushWhenFull();
 }
 
-void WriteCsvCellInPieces(LineSink& out, const std::string& cell, bool firstCell,
-                          std::size_t pieceBytes) {
-  const std::string encoding = EncodingOf(cell, firstCell);
-  // A first pass finds whether the cell needs quotes.
+void CsvWriter::WriteCellInPieces(const std::string& cell, bool firstCell, std::size_t pieceBytes) {
+  const Source source = SourceOf(cell, firstCell);
+  const std::string& encoding = NameOf(source);
   bool quoted = false;
-  ForEachPiece(cell, encoding, pieceBytes, [&quoted](const std::string& utf8) {
-    quoted = NeedsQuotes(utf8);
-    return !quoted;
-  });
-  if (quoted) out.Write("\"");
-  ForEachPiece(cell, encoding, pieceBytes, [&](const std::string& utf8) {
-    WriteBody(out, utf8, quoted);
+  if (source == Source::ShiftJIS) {
+    quoted = ShiftJisNeedsQuotes(cell);
+  } else {
+    // A first pass converts the cell only to find whether it needs quotes.
+    ForEachPiece(cell, encoding, pieceBytes, [&](const std::string& piece) {
+      utf8_.clear();
+      AppendAsUtf8(piece, source, utf8_);
+      quoted = NeedsQuotes(utf8_);
+      return !quoted;
+    });
+  }
+  if (quoted) text_.push_back('"');
+  ForEachPiece(cell, encoding, pieceBytes, [&](const std::string& piece) {
+    AppendBody(piece, source, quoted);
+    FlushWhenFull();
     return true;
   });
-  if (quoted) out.Write("\"");
+  if (quoted) text_.push_back('"');
+  FlushWhenFull();
+}
+
+void CsvWriter::Flush() {
+  out_.Write(text_);
+  text_.clear();
+}
+
+CsvWriter::Source CsvWriter::SourceOf(const std::string& cell, bool firstCell) {
+  if (!firstCell) return Source::ShiftJIS;
+  const std::string name = gEncSJISSource(cell);
+  return name == kUTF8 ? Source::UTF8 : name == kUTF16 ? Source::UTF16 : Source::ShiftJIS;
+}
+
+const std::string& CsvWriter::NameOf(Source source) {
+  return source == Source::UTF8 ? kUTF8 : source == Source::UTF16 ? kUTF16 : kShiftJIS;
+}
+
+void CsvWriter::FlushWhenFull() {
+  if (text_.size() >= kBlock) Flush();
+}
+
+void CsvWriter::AppendBody(std::string_view bytes, Source source, bool quoted) {
+  if (!quoted) return AppendAsUtf8(bytes, source, text_);
+  utf8_.clear();
+  AppendAsUtf8(bytes, source, utf8_);
+  AppendDoublingQuotes(utf8_, text_);
+}
+
+void CsvWriter::AppendAsUtf8(std::string_view bytes, Source source, std::string& out) {
+  if (source == Source::ShiftJIS) return gEncText(bytes, toUtf8_, out);
+  gEncText(gEncText(std::string(bytes), NameOf(source), kShiftJIS), toUtf8_, out);
 }

@@ -24,9 +24,6 @@ namespace {
 
 using Kind = LegacyDocumentReader::Kind;
 
-const std::string kShiftJIS = "Shift-JIS";
-const std::string kUTF8 = "UTF-8";
-
 // Far beyond anything the legacy application could hold, and what keeps a
 // conversion's memory small whatever a document claims: one cell is held at
 // a time, but every column's name is held until `colAttr` is written.
@@ -162,21 +159,23 @@ void ListConverter::ReadColumns(LegacyDocumentReader& reader, std::int32_t colum
 void ListConverter::FileConvCSV(LegacyDocumentReader& reader, std::int32_t columnCount,
                                 std::int32_t rowCount, LineSink& out) {
   ReadColumns(reader, columnCount);
+  CsvWriter csv(out);
   std::string cell;  // reused from cell to cell: the one cell held
   for (std::int32_t row = 0; row < rowCount; ++row) {
     // Every row holds its first cell, whatever the column count.
     reader.ReadLongString({Kind::Cell, row, 0}, kMaxCell, cell);
-    WriteCsvCell(out, cell, true);
-    out.Write(",");
+    csv.WriteCell(cell, true);
+    csv.Write(',');
     for (std::int32_t column = 1; column < columnCount; ++column) {
-      if (column > 1) out.Write(",");
+      if (column > 1) csv.Write(',');
       reader.ReadLongString({Kind::Cell, row, column}, kMaxCell, cell);
-      WriteCsvCell(out, cell, false);
+      csv.WriteCell(cell, false);
       YieldToUI();
     }
-    out.Write("\n");
+    csv.Write('\n');
     YieldToUI();
   }
+  csv.Flush();
 }
 
 void ListConverter::FileConvColAttr(std::int32_t columnCount, LineSink& out) const {

@@ -39,8 +39,9 @@ class ListConverter {
   // package's temporaries. `pref` from pPref, pPrefS and gPref.
   void FileConvPref(LineSink& out) const;
   // Reads the column, colour and row blocks into pCinfo, pCname and pCcolor
-  // (appending) and writes one `csv` line per row, one row in memory at a
-  // time. Throws ReadError when the document ends early.
+  // (appending) and writes one `csv` line per row, holding one cell and
+  // about 64 KiB of written text at a time. Throws ReadError when the
+  // document ends early.
   void FileConvCSV(LegacyDocumentReader& reader, std::int32_t columnCount, std::int32_t rowCount,
                    LineSink& out);
   // `colAttr` from pCinfo, pCname and pCcolor.

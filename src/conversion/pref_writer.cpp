@@ -21,7 +21,7 @@ void WritePref(const std::array<std::int32_t, 51>& pPref, const std::array<std::
   // other way round.
   const ColourParts background = SplitColourWord(pPref[19]);
   const ColourParts highlight = SplitColourWord(pPref[22]);
-  const std::string fontName = gEncText(pPrefS[0], "Shift-JIS", "UTF-8");
+  const std::string fontName = gEncText(pPrefS[0], kShiftJIS, kUTF8);
   const PlistEntry entries[] = {
       {"bgClrBlue", PlistEntry::Real, background.high},
       {"bgClrCng", PlistEntry::Integer, pPref[17]},

@@ -77,6 +77,22 @@ void BinaryStream::ReadInto(char* into, std::size_t size) {
   }
 }
 
+void BinaryStream::ReadInto(std::string& bytes, std::size_t size) {
+  if (closed_) ThrowClosed(Position());
+  if (size > Left()) FailEndsEarly(size);
+  if (size > end_ - next_ && size <= kBufferSize) Fill(size);
+  if (size <= end_ - next_) {
+    bytes.assign(window_ + next_, size);
+    next_ += size;
+    return;
+  }
+  // Storage that must grow is let go first: growing then copies none of the
+  // old bytes, and the old and the new storage are never held together.
+  if (size > bytes.capacity()) std::string().swap(bytes);
+  bytes.resize(size);
+  ReadInto(bytes.data(), size);
+}
+
 void BinaryStream::Close() {
   fd_.Close();  // read-only: nothing is lost whatever close() says
   closed_ = true;

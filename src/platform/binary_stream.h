@@ -31,6 +31,10 @@ class BinaryStream {
   // Exactly `size` bytes into the caller's memory; more than are left
   // throws ReadError before anything is read.
   void ReadInto(char* into, std::size_t size);
+  // Exactly `size` bytes in place of what `bytes` held; its storage is
+  // reused, and a run that fits the buffer is copied once, with no zeros
+  // written first.
+  void ReadInto(std::string& bytes, std::size_t size);
 
   // Bytes from the start of the file to the next unread byte, and after it.
   std::uint64_t Position() const { return base_ + next_; }

@@ -14,11 +14,6 @@
 
 namespace {
 
-bool StartsWithByteOrderMark(std::string_view text) {
-  return text.size() >= 2 &&
-         ((text[0] == '\xFE' && text[1] == '\xFF') || (text[0] == '\xFF' && text[1] == '\xFE'));
-}
-
 bool IsHigh(char c) { return static_cast<std::uint8_t>(c) > 0x7F; }
 
 // A byte of half-width katakana in Shift_JIS; the UTF-8 of accented Latin

@@ -33,13 +33,17 @@ const TextEncoding* Fixed(TextEncoding::Kind kind) {
   return &encodings[static_cast<int>(kind)];
 }
 
-// The hot pair of the row writer: no code-point pivot, one allocation.
+// The hot pair of the row writer: no code-point pivot, no allocation once
+// the caller's storage is large enough.
 class MacJapaneseToUtf8Converter : public TextConverter {
  public:
   std::string convert(std::string_view text) override {
     std::string result;
     MacJapaneseCodec::AppendUtf8(text, result);
     return result;
+  }
+  void AppendConverted(std::string_view text, std::string& out) override {
+    MacJapaneseCodec::AppendUtf8(text, out);
   }
   void Reset() override {}  // stateless
 };
@@ -53,6 +57,11 @@ const TextEncoding* Encodings::UTF16() { return Fixed(TextEncoding::Kind::UTF16)
 const TextEncoding* Encodings::MacJapanese() { return Fixed(TextEncoding::Kind::MacJapanese); }
 const TextEncoding* Encodings::ShiftJIS() { return Fixed(TextEncoding::Kind::ShiftJIS); }
 const TextEncoding* Encodings::SystemDefault() { return UTF8(); }
+
+bool StartsWithByteOrderMark(std::string_view text) {
+  return text.size() >= 2 &&
+         ((text[0] == '\xFE' && text[1] == '\xFF') || (text[0] == '\xFF' && text[1] == '\xFE'));
+}
 
 const TextEncoding* GetTextEncoding(std::int32_t base, std::int32_t, std::int32_t) {
   if (base == 0x0920) return Fixed(TextEncoding::Kind::EUCJP);
@@ -71,6 +80,10 @@ std::unique_ptr<TextConverter> GetTextConverter(const TextEncoding* source,
   auto encoder = MakeCodePointCodec(target->kind());
   if (decoder == nullptr || encoder == nullptr) return nullptr;
   return std::make_unique<PivotConverter>(std::move(decoder), std::move(encoder));
+}
+
+void TextConverter::AppendConverted(std::string_view text, std::string& out) {
+  out += convert(text);
 }
 
 std::string DefineEncoding(std::string text, const TextEncoding*) { return text; }

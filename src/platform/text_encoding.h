@@ -31,6 +31,10 @@ struct Encodings {
   static const TextEncoding* SystemDefault();  // UTF-8 here
 };
 
+// True when `text` begins with a UTF-16 byte-order mark: FE FF (big-endian)
+// or FF FE (little-endian).
+bool StartsWithByteOrderMark(std::string_view text);
+
 // Platform text-encoding numbers: base 0x0920 is EUC-JP, 0x0820 ISO-2022-JP.
 // nullptr for any other base.
 const TextEncoding* GetTextEncoding(std::int32_t base, std::int32_t variant = 0,
@@ -42,6 +46,8 @@ class TextConverter {
  public:
   virtual ~TextConverter() = default;
   virtual std::string convert(std::string_view text) = 0;
+  // The same, appended to `out`, whose storage is reused.
+  virtual void AppendConverted(std::string_view text, std::string& out);
   // Forgets any state carried from an earlier text.
   virtual void Reset() = 0;
 };

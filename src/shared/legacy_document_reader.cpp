@@ -88,11 +88,7 @@ std::int32_t LegacyDocumentReader::ReadLength(const Field& field, std::int32_t m
 }
 
 void LegacyDocumentReader::ReadBytes(std::int32_t length, std::string& bytes) {
-  // Nothing needs the previous bytes: storage that must grow is let go
-  // first, so that growing copies none and takes just this length.
-  if (static_cast<std::size_t>(length) > bytes.capacity()) std::string().swap(bytes);
-  bytes.resize(static_cast<std::size_t>(length));
-  stream_.ReadInto(bytes.data(), bytes.size());
+  stream_.ReadInto(bytes, static_cast<std::size_t>(length));
 }
 
 std::uint64_t LegacyDocumentReader::Position() const { return stream_.Position(); }

@@ -5,8 +5,18 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/text_encoding.h"
+
+// The encoding names.
+inline const std::string kShiftJIS = "Shift-JIS";  // Mac OS Japanese
+inline const std::string kUTF8 = "UTF-8";
+inline const std::string kUTF16 = "UTF-16";
+inline const std::string kEUC = "EUC";
+inline const std::string kJIS = "JIS";
+inline const std::string kSystemDefault = "デフォルト";
+inline const std::string kAuto = "Auto";  // detect; source only
 
 // The seven cached converters, built by gEncInit; nullptr until then.
 extern std::unique_ptr<TextConverter> gTc_SJISUTF8;
@@ -19,6 +29,19 @@ extern std::unique_ptr<TextConverter> gTc_JISUTF8;
 
 std::string gEncText(const std::string& text, const std::string& sourceName,
                      const std::string& targetName);
+
+// Two encoding names looked up once, so that converting many texts between
+// them (a document's cells) compares no names for each text.
+struct EncPair {
+  std::string source, target;
+  // The global that holds the pair's cached converter; nullptr when the pair
+  // is not one of the seven.
+  std::unique_ptr<TextConverter>* cached = nullptr;
+};
+EncPair gEncPair(const std::string& sourceName, const std::string& targetName);
+// gEncText(text, pair.source, pair.target), appended to `out`.
+void gEncText(std::string_view text, const EncPair& pair, std::string& out);
+
 // The uncached general path.
 std::string gEncTextEtc(const std::string& text, const std::string& sourceName,
                         const std::string& targetName);

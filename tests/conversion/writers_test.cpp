@@ -29,6 +29,14 @@ TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
   }
 }
 
+std::string WrittenCell(const std::string& cell, bool firstCell) {
+  StringLineSink sink;
+  CsvWriter csv(sink);
+  csv.WriteCell(cell, firstCell);
+  csv.Flush();
+  return sink.text;
+}
+
 // The quote scan looks at sixteen bytes at a time and covers a cell's end
 // with one last block that overlaps the one before. A cell whose only comma,
 // double quote, CR or LF falls anywhere (in a first or middle block, on the
@@ -47,16 +55,45 @@ TEST(CsvCell, OneSpecialCharacterAnywhereQuotesTheCell) {
       for (const auto& [special, written] : specials) {
         std::string cell(length, 'a');
         cell[at] = special;
-        StringLineSink out;
-        WriteCsvCell(out, cell, first);
-        EXPECT_TRUE(out.text == "\"" + std::string(at, 'a') + written +
-                                    std::string(length - at - 1, 'a') + "\"")
+        EXPECT_TRUE(WrittenCell(cell, first) == "\"" + std::string(at, 'a') + written +
+                                                    std::string(length - at - 1, 'a') + "\"")
             << length << " " << at << " " << int{special} << (first ? " first" : "");
       }
-      StringLineSink bare;
-      WriteCsvCell(bare, std::string(length, 'a'), first);
-      EXPECT_TRUE(bare.text == std::string(length, 'a')) << length;
+      EXPECT_TRUE(WrittenCell(std::string(length, 'a'), first) == std::string(length, 'a'))
+          << length;
     }
+  }
+}
+
+// A Shift-JIS cell is quoted by its own bytes, which hold a comma, a quote,
+// CR or LF exactly where its UTF-8 does: never as a trail byte, still after
+// a lead byte without its trail (U+FFFD), and at either end of a cell
+// converted in pieces. A first cell in UTF-8 is converted, then looked at.
+TEST(CsvCell, QuotedWhenTheUtf8HoldsACommaAQuoteOrALineBreak) {
+  gEncInit();
+  std::string large, largeUtf8;  // over 256 KiB: converted in pieces
+  while (large.size() <= 256 * 1024) large += mac_bytes::kSjisWords[0].sjis, largeUtf8 += "日本語";
+  const struct {
+    std::string cell;
+    bool first;
+    std::string written;
+  } rows[] = {
+      {"\x95\x5C\x83\x7C", false, "表ポ"},  // trail bytes 0x5C and 0x7C
+      {"\x82\"", false, "\"\uFFFD\"\"\""},
+      {"\x82,", false, "\"\uFFFD,\""},
+      {"a\x82\r", true, "\"a\uFFFD\r\""},
+      {"\x82\n", false, "\"\uFFFD\n\""},
+      {large, false, largeUtf8},
+      {large + "\r", false, "\"" + largeUtf8 + "\r\""},
+      {"\n" + large, true, "\"\n" + largeUtf8 + "\""},
+      {large + ",", false, "\"" + largeUtf8 + ",\""},
+      {"\"" + large, false, "\"\"\"" + largeUtf8 + "\""},
+      {"日本語,", true, "\"日本語,\""},
+      {"日本語", true, "日本語"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_TRUE(WrittenCell(row.cell, row.first) == row.written)
+        << testing::PrintToString(row.cell.substr(0, 8));
   }
 }
 
@@ -87,12 +124,13 @@ TEST(CsvCell, CellsInPiecesConvertAsTheWholeCellWould) {
   };
   for (const auto& [cell, first] : cells) {
     SCOPED_TRACE(testing::PrintToString(cell.substr(0, 8)));
-    StringLineSink whole;
-    WriteCsvCell(whole, cell, first);
+    const std::string whole = WrittenCell(cell, first);
     for (std::size_t pieceBytes = 32; pieceBytes < 64; ++pieceBytes) {
       StringLineSink pieces;
-      WriteCsvCellInPieces(pieces, cell, first, pieceBytes);
-      EXPECT_TRUE(whole.text == pieces.text) << pieceBytes;
+      CsvWriter piecesCsv(pieces);
+      piecesCsv.WriteCellInPieces(cell, first, pieceBytes);
+      piecesCsv.Flush();
+      EXPECT_TRUE(whole == pieces.text) << pieceBytes;
     }
   }
 }

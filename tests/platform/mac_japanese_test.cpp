@@ -38,6 +38,12 @@ TEST(MacJapanese, EveryEntryConvertsBothWaysAloneAndInOneText) {
     points.toUTF8String(text);
     EXPECT_EQ(kToUtf8->convert(bytes), text) << code;
     EXPECT_EQ(kFromUtf8->convert(text), bytes) << code;
+    // The csv writer quotes a Shift-JIS cell by its bytes: no code but the
+    // comma and the double quote themselves (and the controls CR and LF,
+    // below) reads as one of the four.
+    EXPECT_EQ(text.find_first_of(",\"\r\n") == std::string::npos,
+              bytes.find_first_of(",\"\r\n") == std::string::npos)
+        << code;
     allBytes += bytes, allText += text, ++entries;
   }
   EXPECT_EQ(entries, 7355);

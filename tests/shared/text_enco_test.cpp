@@ -22,8 +22,9 @@ class TextEncoTest : public ::testing::TestWithParam<bool> {
   void TearDown() override { gEncRelease(); }
 };
 
-// The same answers with and without the cached converters; a text cut short
-// never changes how the next one reads.
+// The same answers with and without the cached converters, and from a pair
+// of names looked up once (appended to what the string holds); a text cut
+// short never changes how the next one reads.
 TEST_P(TextEncoTest, ConvertsBetweenNamedEncodings) {
   const struct {
     std::string text, source, target, result;
@@ -46,6 +47,9 @@ TEST_P(TextEncoTest, ConvertsBetweenNamedEncodings) {
   for (const auto& row : rows) {
     EXPECT_EQ(gEncText(row.text, row.source, row.target), row.result)
         << row.source << " to " << row.target << ": " << row.text;
+    std::string appended = "<";
+    gEncText(row.text, gEncPair(row.source, row.target), appended);
+    EXPECT_EQ(appended, "<" + row.result) << row.source << " to " << row.target;
   }
 }
 
