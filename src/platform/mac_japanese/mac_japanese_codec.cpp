@@ -139,26 +139,42 @@ const Utf8Slot* SlotAt(const Utf8Table& table, const std::uint8_t* s, const std:
   return slot->length != 0 ? slot : nullptr;
 }
 
-// The UTF-8 byte count of the text from `s` to `end`, as AppendUtf8 writes it.
-std::size_t Utf8Length(const Utf8Table& table, const std::uint8_t* s, const std::uint8_t* end) {
-  std::size_t length = 0;
-  char scratch[4];
+// Walks the text from `s` to `end` a character at a time: `slot` gets the
+// table slot of a code that is one character; `points` gets where any other
+// code starts and the code points it reads as (a sequence entry's, or
+// U+FFFD for bytes that are not a character).
+template <typename Slot, typename Points>
+void ForEachCharacter(const Utf8Table& table, const std::uint8_t* s, const std::uint8_t* end,
+                      Slot slot, Points points) {
+  static constexpr std::uint16_t kReplacementPoint[] = {kReplacement};
   while (s < end) {
     int size = 0;
-    if (const Utf8Slot* slot = SlotAt(table, s, end, size)) {
-      length += slot->length;
+    if (const Utf8Slot* one = SlotAt(table, s, end, size)) {
+      slot(*one);
       s += size;
       continue;
     }
+    const std::uint8_t* at = s;
     const Read read = ReadCode(s, end);
     s += read.size;
     if (read.value == kSequence) {
       const Sequence& entry = SequenceOf(read.code);
-      for (std::size_t k = 0; k < entry.length; ++k) length += EncodeUtf8(entry.points[k], scratch);
+      points(at, entry.points, entry.points + entry.length);
     } else {
-      length += EncodeUtf8(kReplacement, scratch);
+      points(at, std::begin(kReplacementPoint), std::end(kReplacementPoint));
     }
   }
+}
+
+// The UTF-8 byte count of the text from `s` to `end`, as AppendUtf8 writes it.
+std::size_t Utf8Length(const Utf8Table& table, const std::uint8_t* s, const std::uint8_t* end) {
+  std::size_t length = 0;
+  char scratch[4];
+  ForEachCharacter(
+      table, s, end, [&](const Utf8Slot& slot) { length += slot.length; },
+      [&](const std::uint8_t*, const std::uint16_t* point, const std::uint16_t* last) {
+        for (; point != last; ++point) length += EncodeUtf8(*point, scratch);
+      });
   return length;
 }
 
@@ -254,28 +270,21 @@ void MacJapaneseCodec::AppendUtf8(std::string_view bytes, std::string& out) {
   out.resize(at + bytes.size() * 3 + 4);
   char* p = out.data() + at;
   bool roomIsExact = false;
-  while (s < end) {
-    int size = 0;
-    if (const Utf8Slot* slot = SlotAt(table, s, end, size)) {
-      std::memcpy(p, slot->bytes, 4);
-      p += slot->length;
-      s += size;
-      continue;
-    }
-    const Read read = ReadCode(s, end);
-    if (read.value == kSequence && !roomIsExact) {
-      const std::size_t written = static_cast<std::size_t>(p - out.data());
-      Regrow(out, written, written + Utf8Length(table, s, end) + 4);
-      p = out.data() + written;
-      roomIsExact = true;
-    }
-    s += read.size;
-    if (read.value == kSequence) {
-      const Sequence& entry = SequenceOf(read.code);
-      for (std::size_t k = 0; k < entry.length; ++k) p += EncodeUtf8(entry.points[k], p);
-    } else {
-      p += EncodeUtf8(kReplacement, p);
-    }
-  }
+  ForEachCharacter(
+      table, s, end,
+      [&](const Utf8Slot& slot) {
+        std::memcpy(p, slot.bytes, 4);
+        p += slot.length;
+      },
+      [&](const std::uint8_t* from, const std::uint16_t* point, const std::uint16_t* last) {
+        // Only a sequence entry (more than one code point) may outgrow the room.
+        if (last - point > 1 && !roomIsExact) {
+          const std::size_t written = static_cast<std::size_t>(p - out.data());
+          Regrow(out, written, written + Utf8Length(table, from, end) + 4);
+          p = out.data() + written;
+          roomIsExact = true;
+        }
+        for (; point != last; ++point) p += EncodeUtf8(*point, p);
+      });
   out.resize(static_cast<std::size_t>(p - out.data()));
 }
