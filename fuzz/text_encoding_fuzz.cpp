@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "conversion/csv_cell.h"
-#include "conversion/line_sink.h"
 #include "platform/japanese_guess.h"
 #include "platform/mac_japanese/mac_japanese_codec.h"
 #include "platform/pivot_converter.h"
@@ -24,6 +23,7 @@
 #include "platform/utf8.h"
 #include "platform/utf8_codec.h"
 #include "shared/text_enco.h"
+#include "support/string_line_sink.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "conversion/csv_cell.h"
-#include "conversion/line_sink.h"
 #include "conversion/xml_text.h"
 #include "shared/text_enco.h"
 #include "support/mac_bytes.h"
+#include "support/string_line_sink.h"
 
 namespace {
 
