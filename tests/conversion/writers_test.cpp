@@ -21,6 +21,7 @@ TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
       {"\xE6\x97", fffd + fffd},             // cut sequence
       {"\xED\xA0\x80", fffd + fffd + fffd},  // surrogate
       {"\xEF\xBF\xBE", fffd},                // U+FFFE
+      {"\xEF\xBF\xBF", fffd},                // U+FFFF
   };
   for (const auto& [text, escaped] : cases) {
     StringLineSink out;
@@ -68,7 +69,8 @@ TEST(CsvCell, OneSpecialCharacterAnywhereQuotesTheCell) {
 // A Shift-JIS cell is quoted by its own bytes, which hold a comma, a quote,
 // CR or LF exactly where its UTF-8 does: never as a trail byte, still after
 // a lead byte without its trail (U+FFFD), and at either end of a cell
-// converted in pieces. A first cell in UTF-8 is converted, then looked at.
+// converted in pieces. A first cell in UTF-8 is converted, then looked at;
+// only a row's first cell is taken for UTF-8 or UTF-16.
 TEST(CsvCell, QuotedWhenTheUtf8HoldsACommaAQuoteOrALineBreak) {
   gEncInit();
   std::string large, largeUtf8;  // over 256 KiB: converted in pieces
@@ -90,6 +92,8 @@ TEST(CsvCell, QuotedWhenTheUtf8HoldsACommaAQuoteOrALineBreak) {
       {"\"" + large, false, "\"\"\"" + largeUtf8 + "\""},
       {"日本語,", true, "\"日本語,\""},
       {"日本語", true, "日本語"},
+      {std::string("\0A", 2), true, "A"},  // UTF-16
+      {std::string("\0A", 2), false, std::string("\0A", 2)},
   };
   for (const auto& row : rows) {
     EXPECT_TRUE(WrittenCell(row.cell, row.first) == row.written)
@@ -101,7 +105,9 @@ TEST(CsvCell, QuotedWhenTheUtf8HoldsACommaAQuoteOrALineBreak) {
 // pieces give what converting the whole cell gives: characters straddling a
 // cut, Mac OS Japanese sequences (大⃝, the roman numeral XIII) that a cut
 // would split on their way through Shift-JIS, a quote only in a later piece,
-// and UTF-16 with or without its byte order mark, FE FF and FF FE inside.
+// pairs whose lead byte is 0x81 (the first row), UTF-8 with no ASCII to cut
+// before, and UTF-16 with or without its byte order mark, FE FF and FF FE
+// inside.
 TEST(CsvCell, CellsInPiecesConvertAsTheWholeCellWould) {
   gEncInit();
   const auto repeat = [](const std::string& unit) {
@@ -110,11 +116,13 @@ TEST(CsvCell, CellsInPiecesConvertAsTheWholeCellWould) {
     return text;
   };
   const std::string sjis = mac_bytes::kSjisWords[0].sjis + std::string("\xB6") + "\x83\x5C";
-  const std::string utf16le = "\x3D\xD8\x00\xDE\xE5\x65" + std::string("a\0", 2);  // 😀日a
+  const std::string utf16le("\x3D\xD8\x00\xDE\xE5\x65\x61\x00", 8);  // 😀日a
   const std::string utf16be("\x59\x27\x20\xDD\xFE\xFF\xFF\xFE\xD8\x3D\xDE\x00", 12);
   const std::pair<std::string, bool> cells[] = {
       {"ab" + repeat(sjis), false},
       {"a" + repeat(sjis) + "\"x", false},
+      {"a" + repeat("\x81\x41\x82\xA0"), false},  // 、あ
+      {repeat("日本語"), true},
       {"xy" + repeat("ｶﾀｶﾅ日,"), true},
       {"I" + repeat("\u5927\u20DD\uF862XIII\u5927I"), true},
       {"\xFF\xFE" + repeat(utf16le), true},
