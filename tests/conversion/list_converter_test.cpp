@@ -124,10 +124,13 @@ std::string Values(const std::string& plist) {
 // next: after documents whose every field is set, a column of zeros and an
 // empty name is written as zeros and an empty name, and preferences the
 // document does not hold as zeros. Without preference numbers a document has
-// no columns and no rows.
+// no columns and no rows. Each column attribute comes from its own bits:
+// align 0-3, bold 4, italic 5, underline 6, kind 7-8, number 9-14, auto 15,
+// width 16-31 (signed).
 TEST_F(ListConverterTest, EveryDocumentStartsFromACleanState) {
-  Document full =
-      Document::WithTable({{-1, "Wide", 0xFFFFFF}, {-1, "Tall", 0xFFFFFF}}, {{"p", "q"}}, 1);
+  Document full = Document::WithTable(
+      {{static_cast<std::int32_t>(0xFFFEDB35), "Wide", 0xFFFFFF}, {0x012C24CA, "Tall", 0x123456}},
+      {{"p", "q"}}, 1);
   full.prefNumbers.resize(51, "16777215");
   full.prefStrings.resize(21, "Osaka");
   const auto first = Convert("full", full.Bytes());
@@ -136,7 +139,7 @@ TEST_F(ListConverterTest, EveryDocumentStartsFromACleanState) {
             "255|16777215|255|16777215|255|Osaka|16777215|16777214|16777214|16777215|255|16777215|"
             "255|255|1|0|1|");
   EXPECT_EQ(Values((*first)[2]),
-            "15|1|1|255|255|255|1|3|Wide|63|1|-1|15|1|1|255|255|255|1|3|Tall|63|1|-1|");
+            "5|1|1|255|255|255|1|2|Wide|45|0|-2|10|0|0|86|52|18|0|1|Tall|18|1|300|");
   // Cut in its colour words, after the column blocks were read.
   EXPECT_FALSE(Convert("cut", full.Bytes().substr(0, full.PrefBlockBytes().size() + 2 * 12 + 2)));
 
