@@ -1,9 +1,12 @@
 // The streams the core reads documents with and writes package files with.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "platform/binary_stream.h"
@@ -11,6 +14,16 @@
 #include "platform/text_output_stream.h"
 #include "support/files.h"
 #include "support/mac_bytes.h"
+
+// Non-zero: the next fsync() of this program fails with this error, as it
+// does on a disk that fails, and clears it.
+int gFailNextSync = 0;
+
+extern "C" int fsync(int fd) {
+  if (gFailNextSync != 0) return errno = std::exchange(gFailNextSync, 0), -1;
+  static const auto real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+  return real(fd);
+}
 
 namespace {
 
@@ -93,11 +106,18 @@ TEST(TextOutputStream, CommitReplacesWhatStandsAtTheFinalName) {
 }
 
 // Destroyed, or failed on commit (a folder stands at the final name: a
-// readable message naming it), a stream leaves no temporary.
+// readable message naming it; the data cannot be synced to disk before the
+// rename), a stream leaves no temporary, and what stood at its name stays.
 TEST(TextOutputStream, AnUncommittedStreamLeavesNothingBehind) {
   TempFolder folder;
   fs::create_directory(folder / "taken");
+  WriteBytes(folder / "csv", "old");
   {
+    auto unsynced = TextOutputStream::Create(folder / "csv");
+    unsynced->WriteLine("new");
+    gFailNextSync = EIO;
+    EXPECT_THROW(unsynced->Commit(), NilObjectException);
+    EXPECT_EQ(std::exchange(gFailNextSync, 0), 0) << "never synced";
     auto destroyed = TextOutputStream::Create(folder / "window");
     destroyed->WriteLine("half");
     auto failed = TextOutputStream::Create(folder / "taken");
@@ -112,7 +132,7 @@ TEST(TextOutputStream, AnUncommittedStreamLeavesNothingBehind) {
     }
     EXPECT_THROW(failed->WriteLine("more"), NilObjectException);
   }
-  EXPECT_EQ(TakeSnapshot(folder.path()), (Snapshot{{"taken", "/"}}));
+  EXPECT_EQ(TakeSnapshot(folder.path()), (Snapshot{{"csv", "old|"}, {"taken", "/"}}));
 }
 
 }  // namespace
