@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/apple_double.h"
+#include "platform/byte_reader.h"
 #include "platform/folder_item.h"
 #include "platform/resource_fork.h"
 #include "support/mac_bytes.h"
@@ -28,6 +29,18 @@ void ExpectRefused(const std::function<void()>& parse, const char* reason, std::
     EXPECT_NE(e.reason().find(reason), std::string::npos) << e.what();
     EXPECT_EQ(e.offset(), offset) << reason;
   }
+}
+
+// The range check every decoder relies on: a range may end at the very end,
+// even empty, and never wraps round.
+TEST(ByteReader, FitsUpToTheLastByte) {
+  const struct {
+    std::uint64_t size, offset, length;
+    bool fits;
+  } rows[] = {{10, 0, 10, true},  {10, 10, 0, true}, {10, 9, 2, false},
+              {10, 11, 0, false}, {0, 0, 0, true},   {10, 1, ~std::uint64_t{0}, false}};
+  for (const auto& row : rows)
+    EXPECT_EQ(ByteReader::Fits(row.size, row.offset, row.length), row.fits) << row.offset;
 }
 
 // Each row pins the reason and the offset of the check that refused it.
@@ -90,6 +103,7 @@ TEST(ResourceFork, MalformedForksAreRefusedSayingWhyAndWhere) {
       {"the placeholder macOS writes", 0, "", forkOf("._Release.Notes"), "空のフォーク", 16},
       {"little-endian fork (._GSHK)", 0, "", forkOf("._GSHK"), "リソースデータが長すぎます", 8},
       {"data offset past the end", 0, BE32(0xFFFFFFF0), good, "データがフォークの外", 0},
+      {"data inside the header", 0, BE32(8), good, "データがフォークの外", 0},
       {"more data than 24-bit offsets reach", 8, BE32(0x01000001), good, "データが長すぎ", 8},
       {"map longer than its offsets reach", 12, BE32(0x00020101), good, "マップが長すぎ", 12},
       {"map length past the end", 12, BE32(0x1000), good, "マップがフォークの外", 4},
@@ -99,8 +113,8 @@ TEST(ResourceFork, MalformedForksAreRefusedSayingWhyAndWhere) {
       {"more references than the map holds", typeList + 6, BE16(0x0100), good, "参照の一覧",
        typeList + 2},
       {"reference list past the map", typeList + 8, BE16(0x7FFF), good, "参照の一覧", typeList + 2},
-      {"resource data offset past the data", refs + 5, "\x7F\xFF\xFF", good, "リソースの位置",
-       refs + 5},
+      {"resource length word running past the data", refs + 5, std::string("\0\0\x0E", 3), good,
+       "リソースの位置", refs + 5},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
