@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "platform/folder_item.h"
@@ -92,5 +94,23 @@ TEST(LoadPref, AMissingOrUnreadableFileChangesNothing) {
   EXPECT_TRUE(services.log.empty());
   gReleaseGlobals();
 }
+
+#ifndef __APPLE__
+// The folder of the preference files: XDG_CONFIG_HOME when it is an absolute
+// path, otherwise .config in the home folder.
+TEST(PreferencesFolder, FollowsTheXdgRules) {
+  const char* names[] = {"XDG_CONFIG_HOME", "HOME"};
+  std::optional<std::string> saved[2];
+  for (int i = 0; i < 2; ++i)
+    if (const char* value = std::getenv(names[i])) saved[i] = value;
+  ::setenv("HOME", "/home/u", 1);
+  for (const char* xdg : {"/etc/xdg", "relative", ""}) {
+    ::setenv("XDG_CONFIG_HOME", xdg, 1);
+    EXPECT_EQ(PreferencesFolder(), fs::path(*xdg == '/' ? xdg : "/home/u/.config")) << xdg;
+  }
+  for (int i = 0; i < 2; ++i)
+    saved[i] ? ::setenv(names[i], saved[i]->c_str(), 1) : ::unsetenv(names[i]);
+}
+#endif
 
 }  // namespace
