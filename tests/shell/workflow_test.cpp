@@ -3,6 +3,7 @@
 
 #include "conversion/list_converter.h"
 #include "platform/folder_item.h"
+#include "shell/core/document_scan.h"
 #include "shell/qt_text.h"
 #include "shell_test_main.h"
 #include "support/mac_bytes.h"
@@ -109,6 +110,16 @@ class WorkflowTest : public QObject {
     Command("FileOpenFolder")->trigger();
     QCOMPARE(Rows(), tree_.ExpectedRows().mid(1, 2));
     QCOMPARE(services.log, Log{"folder"});
+  }
+
+  // One scan enters no folder twice, also when asked to walk it again.
+  void aScanEntersNoFolderTwice() {
+    int found = 0;
+    DocumentScan scan([](const FolderItem&) { return false; },
+                      [&](const FolderItem&, bool) { ++found; });
+    scan.Walk(FolderItem(tree_.path()));
+    scan.Walk(FolderItem(tree_ / "2 sub"));
+    QCOMPARE(found, 5);
   }
 
   // A document of another type is refused; one of ours goes into the package
