@@ -177,36 +177,6 @@ TEST_F(ListConverterTest, TheGeometryIsTheWPosResource128) {
   }
 }
 
-// Characters XML 1.0 forbids (the C0 controls but TAB, LF and CR) never
-// reach a property list raw: in a column name, the font name and the
-// geometry's text fields each becomes U+FFFD.
-TEST_F(ListConverterTest, CharactersXmlForbidsAreReplaced) {
-  std::string controls, replaced;
-  for (int c = 0; c < 0x20; ++c) {
-    if (c == '\t') continue;  // separates the geometry's fields
-    controls += static_cast<char>(c);
-    replaced += c == '\n' || c == '\r' ? std::string(1, static_cast<char>(c)) : "\xEF\xBF\xBD";
-  }
-  Document d = Document::WithTable({{0, "n" + controls + "e", 0}}, {{"x"}});
-  d.prefStrings = {"F" + controls + "t"};
-  const auto package =
-      Convert("controls", d.Bytes(),
-              mac_bytes::WPosFork("1" + controls + "2\t60\t7" + controls + "8\t500"));
-  ASSERT_TRUE(package);
-  const std::pair<int, std::string> expected[] = {
-      {0, "<key>cellFontName</key>\n<string>F" + replaced + "t</string>\n"},
-      {2, "<key>columnName</key>\n<string>n" + replaced + "e</string>\n"},
-      {3, "<key>winPosX</key>\n<real>1" + replaced + "2</real>\n"},
-      {3, "<key>winWidth</key>\n<real>7" + replaced + "8</real>\n"},
-  };
-  for (const auto& [file, text] : expected)
-    EXPECT_NE((*package)[file].find(text), std::string::npos) << text;
-  for (int file : {0, 2, 3}) {
-    for (const char c : (*package)[file])
-      EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\n' || c == '\r') << file;
-  }
-}
-
 // Package files get the mode the user's umask gives any new file, and the
 // package folder the mode it gives any new folder.
 TEST_F(ListConverterTest, PackageFilesTakeTheUsersUmask) {
@@ -240,6 +210,7 @@ TEST_F(ListConverterTest, CheckMulti) {
       three.substr(0, three.size() - 4) + std::string("\x01\x35\0", 4);
   const std::pair<std::string, bool> cases[] = {
       {kSmallDocument, true},
+      {bytes("T:1", {"0", "0", "0", "0"}), false},
       {bytes("T:1", {"0", "0", "0", "-1"}), false},
       {bytes("T:2", {"0", "0", "0", "1"}), false},
       {bytes("T:1.0", {"0", "0", "0", "3", "0"}), true},
