@@ -51,7 +51,7 @@ std::string MixedCell(Random& random) {
   const bool japanese = random.Below(100) < 60;
   for (std::uint32_t i = 0; i < words; ++i) {
     if (japanese) {
-      cell += mac_bytes::kSjisWords[random.Below(std::size(mac_bytes::kSjisWords))].sjis;
+      cell += mac_bytes::kSjisWords[random.Below(std::size(mac_bytes::kSjisWords))];
     } else {
       if (i) cell += ' ';
       cell += kAsciiWords[random.Below(std::size(kAsciiWords))];
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
   head.prefStrings = {"Osaka"};
   for (int c = 0; c < columns; ++c) {
     head.columns.push_back({(120 << 16) | (c % 4),
-                            mac_bytes::kSjisWords[c % std::size(mac_bytes::kSjisWords)].sjis,
+                            mac_bytes::kSjisWords[c % std::size(mac_bytes::kSjisWords)],
                             0x102030 * c});
   }
   std::string bytes = head.Bytes();

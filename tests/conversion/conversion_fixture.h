@@ -44,14 +44,14 @@ class ConversionTest : public ::testing::Test {
     return std::array{file("pref"), file("csv"), file("colAttr"), file("window")};
   }
   // Converts (with `by`, or else `converter`) and expects the one
-  // not-converted caution, which leaves the scratch folder as it was; returns
-  // the reason it gives.
+  // not-converted caution, which leaves the scratch folder as it was (or as
+  // `after`); returns the reason it gives.
   std::string Refused(const FolderItem& source, const FolderItem& target,
-                      ListConverter* by = nullptr) {
+                      ListConverter* by = nullptr, const Snapshot* after = nullptr) {
     const Snapshot before = TakeSnapshot(scratch.path());
     services.cautions.clear();
     EXPECT_FALSE((by ? *by : converter).FileConv(source, target));
-    EXPECT_EQ(TakeSnapshot(scratch.path()), before);
+    EXPECT_EQ(TakeSnapshot(scratch.path()), after ? *after : before);
     EXPECT_EQ(services.cautions.size(), 1u);
     if (services.cautions.empty()) return "";
     const std::string prefix = "書類：" + source.AbsolutePath() + "\n理由：";

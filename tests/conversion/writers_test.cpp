@@ -105,7 +105,7 @@ TEST(CsvCell, CellsInPiecesConvertAsTheWholeCellWould) {
     while (text.size() < 200) text += unit;
     return text;
   };
-  const std::string sjis = mac_bytes::kSjisWords[0].sjis + std::string("\xB6") + "\x83\x5C";
+  const std::string sjis = mac_bytes::kSjisWords[0] + std::string("\xB6") + "\x83\x5C";
   const std::string utf16le("\x3D\xD8\x00\xDE\xE5\x65\x61\x00", 8);  // 😀日a
   const std::string utf16be("\x59\x27\x20\xDD\xFE\xFF\xFF\xFE\xD8\x3D\xDE\x00", 12);
   const std::pair<std::string, bool> cells[] = {

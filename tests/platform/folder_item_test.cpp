@@ -23,14 +23,6 @@ std::string Names(const FolderItem& folder) {
   return names;
 }
 
-// Whether the file system of `dir` takes user.* extended attributes.
-bool UserXattrsWork(const fs::path& dir) {
-  WriteBytes(dir / "probe", "");
-  const bool works = xattrs::Set(dir / "probe", "user.tavr.probe", "1");
-  fs::remove(dir / "probe");
-  return works;
-}
-
 // Case-insensitive first, then byte by byte, whatever order the file system
 // returns; names that are not UTF-8 (Shift-JIS here) sort by their bytes.
 TEST(FolderItem, ItemsComeInMacNameOrder) {
@@ -49,7 +41,8 @@ TEST(FolderItem, ItemsComeInMacNameOrder) {
 }
 
 // Item answers from the listing the last Count saw, and Count reads the
-// folder again after any change on disk, however quick.
+// folder again after any change on disk, however quick; where its sidecars
+// may be is looked for again then too.
 TEST(FolderItem, CountIsReadAgainAfterAChangeOnDisk) {
   TempFolder dir;
   FolderItem folder(dir.path());
@@ -63,6 +56,11 @@ TEST(FolderItem, CountIsReadAgainAfterAChangeOnDisk) {
   EXPECT_EQ(folder.Count(), 21);
   EXPECT_EQ(folder.Item(1).Name(), "a");
   EXPECT_EQ(folder.Item(21).Name(), "renamed");
+  EXPECT_EQ(folder.Item(1).MacCreator(), "");
+  fs::create_directory(dir / "__MACOSX");  // a zip unpacked after the first look
+  WriteBytes(dir / "__MACOSX/._a", SidecarBytes(std::nullopt));
+  EXPECT_EQ(folder.Count(), 21);
+  EXPECT_EQ(folder.Item(1).MacCreator(), "qZt5");
   fs::remove_all(dir.path());
   fs::create_directory(dir.path());
   EXPECT_EQ(folder.Count(), 0) << "a new folder at the same path is read";
@@ -91,20 +89,6 @@ TEST(FolderItem, DeepWalkWithFewDescriptorsLeft) {
   EXPECT_EQ(path.size(), 65u);
   EXPECT_EQ(creator, "qZt5");
   EXPECT_EQ(counted, 65);
-}
-
-// Where a folder's sidecars may be is looked for again once the folder has
-// changed: a zip unpacked into it after a first look is seen on the next.
-TEST(FolderItem, SidecarFoldersAreFoundAgainAfterAChange) {
-  TempFolder dir;
-  WriteBytes(dir / "doc", "");
-  FolderItem folder(dir.path());
-  ASSERT_EQ(folder.Count(), 1);
-  EXPECT_EQ(folder.Item(1).MacCreator(), "");
-  fs::create_directory(dir / "__MACOSX");
-  WriteBytes(dir / "__MACOSX" / "._doc", SidecarBytes(std::nullopt));
-  ASSERT_EQ(folder.Count(), 1);
-  EXPECT_EQ(folder.Item(1).MacCreator(), "qZt5");
 }
 
 // ----------------------------------------------- Carriers and precedence
@@ -199,8 +183,8 @@ TEST(FolderItem, FileCarriers) {
 }
 
 TEST(FolderItem, AttributeCarriers) {
-  TempFolder probe;
-  if (!UserXattrsWork(probe.path())) GTEST_SKIP() << "no user.* extended attributes here";
+  const TempFolder probe;
+  if (!xattrs::Set(probe.path(), "user.tavr.probe", "1")) GTEST_SKIP() << "no user.* attributes";
   using namespace mac_metadata;
   ExpectCarriers({
       {{{kNetatalkMetadataAttribute, "qZt5", "", 0x4000}}, "TavrqZt5 -, invisible"},

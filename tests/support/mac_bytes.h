@@ -22,30 +22,25 @@ inline std::string BE32(std::uint32_t v) { return BE16(v >> 16) + BE16(v & 0xFFF
 // A legacy Int32.
 inline std::string Long(std::int32_t v) { return BE32(static_cast<std::uint32_t>(v)); }
 
-// One length byte, then the bytes.
+// One length byte, or an Int32 length, then the bytes.
 inline std::string ShortString(std::string_view text) {
   return static_cast<char>(text.size()) + std::string(text);
 }
-// An Int32 length, then the bytes.
 inline std::string LongString(std::string_view text) {
   return Long(static_cast<std::int32_t>(text.size())) + std::string(text);
 }
 
-// Shift-JIS words (the bytes the legacy application stored), with their text.
-struct SjisWord {
-  const char* sjis;
-  const char* utf8;
-};
-inline constexpr SjisWord kSjisWords[] = {
-    {"\x93\xFA\x96\x7B\x8C\xEA", "日本語"},
-    {"\x93\x8C\x8B\x9E\x93\x73", "東京都"},
-    {"\x82\xE8\x82\xF1\x82\xB2", "りんご"},
-    {"\x89\xEF\x8B\x63\x8E\xBA\x82\xCC\x97\x5C\x96\xF1", "会議室の予約"},
-    {"\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0", "株式会社"},
-    {"\xB6\xC0\xB6\xC5", "ｶﾀｶﾅ"},
-    {"\x95\x5C", "表"},  // second byte 0x5C, the ASCII backslash
-    {"\x83\x5C", "ソ"},
-};
+// Shift-JIS words, as the legacy application stored them: 日本語, 東京都, りんご,
+// 会議室の予約, 株式会社, ｶﾀｶﾅ, and 表 and ソ, whose second byte is 0x5C, the ASCII
+// backslash.
+inline constexpr const char* kSjisWords[] = {"\x93\xFA\x96\x7B\x8C\xEA",
+                                             "\x93\x8C\x8B\x9E\x93\x73",
+                                             "\x82\xE8\x82\xF1\x82\xB2",
+                                             "\x89\xEF\x8B\x63\x8E\xBA\x82\xCC\x97\x5C\x96\xF1",
+                                             "\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0",
+                                             "\xB6\xC0\xB6\xC5",
+                                             "\x95\x5C",
+                                             "\x83\x5C"};
 
 struct Column {
   std::int32_t info = 0;
