@@ -172,22 +172,19 @@ TEST_F(ListConverterTest, TheGeometryIsTheWPosResource128) {
 // Package files get the mode the user's umask gives any new file, and the
 // package folder the mode it gives any new folder.
 TEST_F(ListConverterTest, PackageFilesTakeTheUsersUmask) {
-  const struct {
-    mode_t umask;
-    fs::perms file, folder;
-  } rows[] = {{022, fs::perms(0644), fs::perms(0755)},
-              {077, fs::perms(0600), fs::perms(0700)},
-              {002, fs::perms(0664), fs::perms(0775)}};
-  for (const auto& row : rows) {
-    const std::string name = "mask" + std::to_string(row.umask);
-    const mode_t saved = ::umask(row.umask);
+  const std::tuple<mode_t, fs::perms, fs::perms> rows[] = {{022, fs::perms(0644), fs::perms(0755)},
+                                                           {077, fs::perms(0600), fs::perms(0700)},
+                                                           {002, fs::perms(0664), fs::perms(0775)}};
+  for (const auto& [mask, file, folder] : rows) {
+    const std::string name = "mask" + std::to_string(mask);
+    const mode_t saved = ::umask(mask);
     const bool converted = Convert(name, kSmallDocument).has_value();
     ::umask(saved);
     ASSERT_TRUE(converted);
     const fs::path package = scratch / (name + ".tvrmd");
-    EXPECT_EQ(fs::status(package).permissions(), row.folder) << name;
-    for (const char* file : {"pref", "csv", "colAttr", "window"})
-      EXPECT_EQ(fs::status(package / file).permissions(), row.file) << name << " " << file;
+    EXPECT_EQ(fs::status(package).permissions(), folder) << name;
+    for (const char* each : {"pref", "csv", "colAttr", "window"})
+      EXPECT_EQ(fs::status(package / each).permissions(), file) << name << " " << each;
   }
 }
 

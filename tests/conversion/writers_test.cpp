@@ -53,11 +53,7 @@ std::string WrittenCell(const std::string& cell, bool firstCell) {
 // only inside the last block, or in a cell written in pieces.
 TEST(CsvCell, QuotedWhenTheUtf8HoldsACommaAQuoteOrALineBreak) {
   gEncInit();
-  const struct {
-    std::string cell;
-    bool first;
-    std::string written;
-  } rows[] = {
+  const std::tuple<std::string, bool, std::string> rows[] = {
       {"\x95\x5C\x83\x7C", false, "表ポ"},  // trail bytes 0x5C and 0x7C
       {"\x82\"", false, "\"\uFFFD\"\"\""},
       {"\x82,", false, "\"\uFFFD,\""},
@@ -68,12 +64,11 @@ TEST(CsvCell, QuotedWhenTheUtf8HoldsACommaAQuoteOrALineBreak) {
       {std::string("\0A", 2), true, "A"},  // UTF-16
       {std::string("\0A", 2), false, std::string("\0A", 2)},
   };
-  for (const auto& row : rows)
-    EXPECT_EQ(WrittenCell(row.cell, row.first), row.written) << testing::PrintToString(row.cell);
-  const struct {
-    std::size_t length, at;
-  } places[] = {{16, 15}, {17, 0},  {17, 15}, {17, 16}, {31, 30},         {32, 31},
-                {33, 32}, {40, 33}, {40, 39}, {47, 20}, {300000, 299999}, {300000, 150000}};
+  for (const auto& [cell, first, written] : rows)
+    EXPECT_EQ(WrittenCell(cell, first), written) << testing::PrintToString(cell);
+  const std::pair<std::size_t, std::size_t> places[] = {
+      {16, 15}, {17, 0},  {17, 15}, {17, 16}, {31, 30},         {32, 31},
+      {33, 32}, {40, 33}, {40, 39}, {47, 20}, {300000, 299999}, {300000, 150000}};
   const std::pair<char, std::string> specials[] = {
       {'\r', "\r"}, {'\n', "\n"}, {',', ","}, {'"', "\"\""}};
   for (const bool first : {false, true}) {

@@ -34,13 +34,11 @@ void ExpectRefused(const std::function<void()>& parse, const char* reason, std::
 // The range check every decoder relies on: a range may end at the very end,
 // even empty, and never wraps round.
 TEST(ByteReader, FitsUpToTheLastByte) {
-  const struct {
-    std::uint64_t size, offset, length;
-    bool fits;
-  } rows[] = {{10, 0, 10, true},  {10, 10, 0, true}, {10, 9, 2, false},
-              {10, 11, 0, false}, {0, 0, 0, true},   {10, 1, ~std::uint64_t{0}, false}};
-  for (const auto& row : rows)
-    EXPECT_EQ(ByteReader::Fits(row.size, row.offset, row.length), row.fits) << row.offset;
+  const std::tuple<std::uint64_t, std::uint64_t, std::uint64_t, bool> rows[] = {
+      {10, 0, 10, true},  {10, 10, 0, true}, {10, 9, 2, false},
+      {10, 11, 0, false}, {0, 0, 0, true},   {10, 1, ~std::uint64_t{0}, false}};
+  for (const auto& [size, offset, length, fits] : rows)
+    EXPECT_EQ(ByteReader::Fits(size, offset, length), fits) << size << " " << offset;
 }
 
 // Each row pins the reason and the offset of the check that refused it.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 namespace {
@@ -26,9 +27,8 @@ class TextEncoTest : public ::testing::TestWithParam<bool> {
 // of names looked up once (appended to what the string holds); a text cut
 // short never changes how the next one reads.
 TEST_P(TextEncoTest, ConvertsBetweenNamedEncodings) {
-  const struct {
-    std::string text, source, target, result;
-  } rows[] = {
+  const std::array<std::string, 4> rows[] = {
+      // text, source, target, result
       {"\\\x80\x87\x91", "Shift-JIS", "UTF-8", "\u00A5\\\u5927\u20DD"},  // Mac OS Japanese
       {"\x82", "Shift-JIS", "UTF-8", "\uFFFD"},
       {"AB", "Shift-JIS", "UTF-8", "AB"},
@@ -44,12 +44,11 @@ TEST_P(TextEncoTest, ConvertsBetweenNamedEncodings) {
       {kKanjiEuc, "Auto", "UTF-16", kReplaced},             // guessed EUC-JP: the default
       {"abc", "Auto", "UTF-8", "abc"},
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(gEncText(row.text, row.source, row.target), row.result)
-        << row.source << " to " << row.target << ": " << row.text;
+  for (const auto& [text, source, target, result] : rows) {
+    EXPECT_EQ(gEncText(text, source, target), result) << source << " to " << target << ": " << text;
     std::string appended = "<";
-    gEncText(row.text, gEncPair(row.source, row.target), appended);
-    EXPECT_EQ(appended, "<" + row.result) << row.source << " to " << row.target;
+    gEncText(text, gEncPair(source, target), appended);
+    EXPECT_EQ(appended, "<" + result) << source << " to " << target;
   }
 }
 
