@@ -36,8 +36,7 @@ fs::path KeepOld(const fs::path& path) {
   const fs::file_status status = fs::symlink_status(path, error);
   // A folder put at the name meanwhile makes the rename fail: nothing to keep.
   if (!fs::exists(status) || fs::is_directory(status)) return {};
-  std::string backup =
-      (path.parent_path() / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+  std::string backup = TextOutputStream::TemporaryTemplate(path).string();
   FileDescriptor reserved(::mkostemp(backup.data(), O_CLOEXEC));  // a name nothing else has
   if (!reserved.IsOpen()) FailToKeep(path, errno);
   reserved.Close();
@@ -100,18 +99,15 @@ PackageWriter::~PackageWriter() {
   // others never left their names, and only their backups go.
   std::error_code ignored;
   for (std::size_t i = 0; i < files_.size(); ++i) {
-    const FileSink& file = *files_[i];
-    if (i >= placed_) {
-      if (file.backup.empty()) continue;
-      // A file moved aside (no links here) goes back; a link is just dropped.
-      if (fs::exists(fs::symlink_status(file.stream->FinalPath(), ignored)))
-        fs::remove(file.backup, ignored);
-      else
-        fs::rename(file.backup, file.stream->FinalPath(), ignored);
-    } else if (file.backup.empty()) {
-      fs::remove(file.stream->FinalPath(), ignored);
+    const fs::path& backup = files_[i]->backup;
+    const fs::path& finalPath = files_[i]->stream->FinalPath();
+    const bool placed = i < placed_;
+    if (backup.empty()) {
+      if (placed) fs::remove(finalPath, ignored);  // nothing stood there before
+    } else if (placed || !fs::exists(fs::symlink_status(finalPath, ignored))) {
+      fs::rename(backup, finalPath, ignored);  // replaced, or moved aside where links fail
     } else {
-      fs::rename(file.backup, file.stream->FinalPath(), ignored);
+      fs::remove(backup, ignored);  // a link beside the old file, which never left
     }
   }
   files_.clear();  // an uncommitted stream removes its temporary

@@ -51,13 +51,6 @@ mode_t CurrentUmask() {
   return mask;
 }
 
-std::filesystem::path TemporaryTemplate(const std::filesystem::path& finalPath) {
-  std::string name = finalPath.filename().string();
-  if (name.size() > kMaxNameInTemporary) name.resize(kMaxNameInTemporary);
-  const std::filesystem::path folder = finalPath.has_parent_path() ? finalPath.parent_path() : ".";
-  return folder / ("." + name + std::string(kTemporaryMark) + "XXXXXX");
-}
-
 }  // namespace
 
 struct TextOutputStream::State {
@@ -176,4 +169,11 @@ bool TextOutputStream::IsTemporaryName(std::string_view entry, std::string_view 
   const std::string_view suffix = entry.substr(nameEnd + kTemporaryMark.size());
   return std::all_of(suffix.begin(), suffix.end(),
                      [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+std::filesystem::path TextOutputStream::TemporaryTemplate(const std::filesystem::path& finalPath) {
+  std::string name = finalPath.filename().string();
+  if (name.size() > kMaxNameInTemporary) name.resize(kMaxNameInTemporary);
+  const std::filesystem::path folder = finalPath.has_parent_path() ? finalPath.parent_path() : ".";
+  return folder / ("." + name + std::string(kTemporaryMark) + "XXXXXX");
 }

@@ -34,6 +34,10 @@ class TextOutputStream {
   // True when `entry` is a name this class gives the temporaries of a file
   // named `finalName` (for finding those a crash left behind).
   static bool IsTemporaryName(std::string_view entry, std::string_view finalName);
+  // The template (for mkostemp: it ends in "XXXXXX") of the temporaries of
+  // `finalPath`, beside it; other files kept there for a while take their
+  // names from it too, so that IsTemporaryName finds those a crash left.
+  static std::filesystem::path TemporaryTemplate(const std::filesystem::path& finalPath);
 
  private:
   TextOutputStream() = default;
